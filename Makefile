@@ -1,0 +1,37 @@
+# The commands of the README. Each installs what is missing first.
+JOBS ?= $(shell nproc)
+CTEST = ctest --output-on-failure --timeout 300 -j $(JOBS)
+
+.PHONY: deps test test-sanitize bench run fuzz
+
+deps:
+	@tools/install-deps
+
+build/build.ninja: | deps
+	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+
+test: deps build/build.ninja
+	cmake --build build
+	cd build && $(CTEST)
+
+test-sanitize: deps
+	cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARKWICK_SANITIZE=ON
+	cmake --build build-sanitize
+	cd build-sanitize && ASAN_OPTIONS=halt_on_error=1:detect_leaks=0 \
+	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(CTEST)
+	$(MAKE) fuzz FUZZ_SECONDS=$${FUZZ_SECONDS:-10}
+
+# The libFuzzer target over the received Turn text; FUZZ_SECONDS=600 for a longer run by hand.
+FUZZ_SECONDS ?= 60
+fuzz: deps
+	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	  -DMARKWICK_FUZZ_ONLY=ON
+	cmake --build build-fuzz --target fuzz_turn_message
+	mkdir -p build-fuzz/corpus
+	build-fuzz/tests/fuzz/fuzz_turn_message -max_total_time=$(FUZZ_SECONDS) -max_len=256 \
+	  build-fuzz/corpus tests/fuzz/seeds
+
+bench: deps
+	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARKWICK_BENCH=ON
+	cmake --build build-bench
+	bench/run build-bench

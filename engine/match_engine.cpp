@@ -1,0 +1,318 @@
+#include "match_engine.h"
+
+#include <algorithm>
+#include <charconv>
+#include <limits>
+#include <string>
+
+#include "link/turn_message.h"
+
+namespace markwick {
+namespace {
+
+// A decimal number as text, without allocating.
+class Decimal {
+ public:
+  explicit Decimal(int64_t value) {
+    end_ = std::to_chars(buffer_, buffer_ + sizeof buffer_, value).ptr;
+  }
+  std::string_view view() const { return {buffer_, static_cast<size_t>(end_ - buffer_)}; }
+  operator std::string_view() const { return view(); }
+
+ private:
+  char buffer_[24];
+  char* end_;
+};
+
+constexpr std::string_view kAccepting = "記録入力受付中";
+constexpr std::string_view kWaiting = "相手入力待ち";
+constexpr std::string_view kAllThrown = "全て投げ終わりました";
+constexpr std::string_view kMatchOver = "試合終了";
+constexpr std::string_view kSend = "送信";
+constexpr std::string_view kWait = "待ち";
+constexpr std::string_view kNothingToCorrect = "修正する記録がありません！";
+constexpr std::string_view kWin = " Win!!";
+
+constexpr int kOwnColumn = 0;
+constexpr int kRivalColumn = 4;
+constexpr int kNameRow = 0;
+constexpr int kScoreRow8 = 8;
+
+// What selecting a throw cell enters: columns 1..3 (double, single, triple), rows 1..7.
+struct ThrowCell {
+  int32_t target;
+  int marks;
+  std::string_view text;
+};
+
+constexpr ThrowCell kThrowCells[3][7] = {
+    {{20, 2, "20D"}, {19, 2, "19D"}, {18, 2, "18D"}, {17, 2, "17D"},
+     {16, 2, "16D"}, {15, 2, "15D"}, {25, 2, "DB"}},
+    {{20, 1, "20S"}, {19, 1, "19S"}, {18, 1, "18S"}, {17, 1, "17S"},
+     {16, 1, "16S"}, {15, 1, "15S"}, {25, 1, "SB"}},
+    {{20, 3, "20T"}, {19, 3, "19T"}, {18, 3, "18T"}, {17, 3, "17T"},
+     {16, 3, "16T"}, {15, 3, "15T"}, {0, 0, "×"}},
+};
+
+bool AllClosed(const std::array<int32_t, 8>& marks) {
+  for (int row = 0; row < kTargetRows; ++row) {
+    if (marks[row] < 3) return false;
+  }
+  return true;
+}
+
+// The mark symbol of a count; nullptr for a negative count, which leaves the cell as it was.
+const char* MarkSymbol(int32_t marks) {
+  if (marks < 0) return nullptr;
+  if (marks == 0) return "";
+  if (marks == 1) return "＼";
+  if (marks == 2) return "×";
+  return "○";
+}
+
+}  // namespace
+
+MatchEngine::MatchEngine(Board& board) : board_(board) {
+  // MatchState's initialisers are the start values; stage 0 already equals MarkCount (all 0).
+  board_.SetRoundText(Decimal(state_.RoundNo));
+  std::string rounds = "／";
+  rounds += Decimal(state_.RoundMax).view();
+  rounds += "R";
+  board_.SetRoundMaxText(rounds);
+
+  constexpr std::string_view kLabels[8] = {"20", "19", "18", "17", "16", "15", "BU", "計"};
+  for (int row = 1; row <= 8; ++row) board_.SetCellText(2, row, kLabels[row - 1]);
+  board_.SetCellText(1, 0, "D");
+  board_.SetCellText(3, 0, "T");
+  board_.SetCellText(3, 7, "外");
+  board_.SetCellText(kOwnColumn, kNameRow, "FirstPlayer");
+  board_.SetCellText(kRivalColumn, kNameRow, "SecondPlayer");
+  ShowMarks();
+}
+
+void MatchEngine::ChooseFirstPlayer(std::string_view own_name) {
+  board_.SetCellText(kOwnColumn, kNameRow, own_name);
+  state_.IsFirstPlayer = true;
+  state_.InputOpen = true;
+  board_.SetStatusColour(StatusColour::Blue);
+  board_.SetStatusText(kAccepting);
+  board_.SetCorrectEnabled(true);
+}
+
+void MatchEngine::ChooseSecondPlayer(std::string_view own_name) {
+  board_.SetCellText(kOwnColumn, kNameRow, own_name);
+  state_.IsFirstPlayer = false;
+  state_.InputOpen = false;
+  board_.SetRoundText(Decimal(state_.RoundNo));
+  board_.SetStatusColour(StatusColour::Red);
+  board_.SetStatusText(kWaiting);
+}
+
+void MatchEngine::StringGrid1SelectCell(int col, int row) {
+  MatchState& s = state_;
+  if (s.RoundNo > s.RoundMax) return;
+  if (!s.InputOpen || col < 1 || col > 3 || row < 1 || row > 7) {
+    JudgeMatch();
+    return;
+  }
+  if (s.Throw >= 3) return;
+
+  for (int r = 0; r < kTargetRows; ++r) s.showdata[r][s.Throw + 1] = s.showdata[r][s.Throw];
+  const ThrowCell& cell = kThrowCells[col - 1][row - 1];
+  s.ThrowNumber = cell.target;
+  s.ThrowText[s.Throw] = cell.text;
+  if (cell.target == 0) {
+    s.nowmark[s.Throw] = 0;
+  } else {
+    for (int i = 0; i < cell.marks; ++i) AddMark(cell.target);
+  }
+  ShowThrowTexts();
+  s.nowdata[s.Throw + 1] = s.ThrowNumber;
+  CalcStageScore();
+  CheckAllClosed();
+  s.Throw += 1;
+  ShowMarks();
+  if (s.Throw >= 3) board_.SetSendEnabled(true);
+}
+
+void MatchEngine::AddMark(int target) {
+  const int row = RowOfTarget(target);
+  if (row < 0) return;
+  MatchState& s = state_;
+  const int stage = s.Throw + 1;
+  if (s.r_MarkCount[row] >= 3 && s.showdata[row][stage] >= 3) return;
+  s.showdata[row][stage] += 1;
+  s.nowmark[s.Throw] += 1;
+}
+
+void MatchEngine::CalcStageScore() {
+  const int stage = state_.Throw + 1;
+  // Own marks grow by at most 3 a throw, so the score stays far inside 32 bits.
+  state_.showdata[kScoreRow][stage] = static_cast<int32_t>(ScoreOf(state_.StageMarks(stage)));
+  board_.SetCellText(kOwnColumn, kScoreRow8, Decimal(state_.showdata[kScoreRow][stage]));
+}
+
+void MatchEngine::ShowThrowTexts() {
+  for (int dart = 0; dart < 3; ++dart) board_.SetDartText(dart, state_.ThrowText[dart]);
+}
+
+void MatchEngine::CheckAllClosed() {
+  if (!AllClosed(state_.MarkCount) || !AllClosed(state_.r_MarkCount)) return;
+  board_.SetStatusText(kMatchOver);
+  state_.InputOpen = false;
+  JudgeMatch();
+  board_.SetSendEnabled(true);
+}
+
+void MatchEngine::ShowMarks() {
+  const MatchState& s = state_;
+  for (int t = 0; t < kTargetRows; ++t) {
+    if (const char* own = MarkSymbol(s.showdata[t][s.Throw])) board_.SetCellText(kOwnColumn, t + 1, own);
+    if (const char* rival = MarkSymbol(s.r_MarkCount[t])) board_.SetCellText(kRivalColumn, t + 1, rival);
+  }
+  for (int t = 0; t < kTargetRows; ++t) {
+    if (s.showdata[t][s.Throw] >= 3 && s.r_MarkCount[t] >= 3) {
+      board_.SetCellText(kRivalColumn, t + 1, "－－");
+      board_.SetCellText(kOwnColumn, t + 1, "－－");
+    }
+  }
+}
+
+void MatchEngine::Button2Click() {
+  MatchState& s = state_;
+  if (s.Throw < 1) {
+    board_.ShowMessage(kNothingToCorrect);
+    return;
+  }
+  const int t = s.Throw;
+  for (int r = 0; r < 8; ++r) s.showdata[r][t] = 0;
+  s.ThrowText[t - 1].clear();
+  ShowThrowTexts();
+  s.nowmark[t - 1] = 0;
+  s.nowdata[t] = 0;
+  s.Throw = t - 1;
+  ShowMarks();
+  board_.SetCellText(kOwnColumn, kScoreRow8, Decimal(s.showdata[kScoreRow][s.Throw]));
+  board_.SetSendEnabled(false);
+}
+
+void MatchEngine::CalcOwnScore() {
+  // Own marks are bounded by the throws of a match, far inside 32 bits.
+  state_.MarkCount[kScoreRow] = static_cast<int32_t>(ScoreOf(state_.MarkCount));
+  board_.SetCellText(kOwnColumn, kScoreRow8, Decimal(state_.MarkCount[kScoreRow]));
+}
+
+void MatchEngine::CalcRivalScore() {
+  // ApplyTurn refuses counts whose score would leave 32 bits; the clamp guards states made
+  // by hand in tests from undefined conversion results.
+  const int64_t score = ScoreOf(state_.r_MarkCount);
+  state_.r_MarkCount[kScoreRow] =
+      static_cast<int32_t>(std::min<int64_t>(score, std::numeric_limits<int32_t>::max()));
+  board_.SetCellText(kRivalColumn, kScoreRow8, Decimal(state_.r_MarkCount[kScoreRow]));
+}
+
+void MatchEngine::JudgeMatch() {
+  MatchState& s = state_;
+  const int32_t own = s.MarkCount[kScoreRow];
+  const int32_t rival = s.r_MarkCount[kScoreRow];
+  const bool own_closed = AllClosed(s.MarkCount);
+  const bool rival_closed = AllClosed(s.r_MarkCount);
+  const auto declare = [&](const std::string& text) {
+    board_.ShowMessage(text);
+    board_.SetStatusText(kMatchOver);
+    s.InputOpen = false;
+  };
+  // Names are read back from the grid at the moment of each message.
+  const auto own_name = [&] { return board_.CellText(kOwnColumn, kNameRow); };
+  const auto rival_name = [&] { return board_.CellText(kRivalColumn, kNameRow); };
+
+  if (rival_closed && own == rival) {
+    std::string text = own_name();
+    text += "vs";
+    text += rival_name();
+    text += "\r\n   ";
+    text += Decimal(own).view();
+    text += "   ";
+    text += Decimal(rival).view();
+    text += "\r\n ドロー！";
+    declare(text);
+  }
+  if (own_closed && own > rival) {
+    declare(own_name() + std::string(Decimal(own).view()) + std::string(kWin));
+  }
+  if (rival_closed && rival > own) {
+    declare(rival_name() + std::string(Decimal(rival).view()) + std::string(kWin));
+  }
+  if (s.RoundNo > s.RoundMax) {
+    if (own > rival) {
+      declare(own_name() + std::string(kWin));
+    } else if (rival > own) {
+      declare(rival_name() + std::string(kWin));
+    } else {
+      declare("ドロー!!");
+    }
+  }
+}
+
+void MatchEngine::StartTurn() {
+  MatchState& s = state_;
+  s.Throw = 0;
+  CalcOwnScore();
+  if (s.IsFirstPlayer) s.RoundNo += 1;
+  if (s.RoundNo > s.RoundMax) {
+    JudgeMatch();
+    return;
+  }
+  board_.SetSendCaption(kSend);
+  board_.SetStatusColour(StatusColour::Blue);
+  board_.SetStatusText(kAccepting);
+  board_.SetCorrectEnabled(true);
+  board_.SetRoundText(Decimal(s.RoundNo));
+  for (int r = 0; r < 8; ++r) s.showdata[r][0] = s.MarkCount[r];
+  s.nowmark = {};
+  for (std::string& text : s.ThrowText) text.clear();
+  ShowMarks();
+}
+
+void MatchEngine::Button1Click() {
+  MatchState& s = state_;
+  board_.SetCorrectEnabled(false);
+  // The current stage is stage 3 after three throws. A turn that CheckAllClosed let be sent
+  // early has fewer, and the stages above Throw hold leftovers of earlier turns: committing
+  // those would change own marks that were never thrown, and the rival, who adds only the
+  // throws sent, would then hold other marks than this peer.
+  for (int r = 0; r < kTargetRows; ++r) s.MarkCount[r] = s.showdata[r][s.Throw];
+  board_.SendTurn(ComposeTurn(s.nowdata, s.nowmark));
+  CalcOwnScore();
+  s.InputOpen = false;
+  s.nowdata = {};
+  s.nowmark = {};
+  for (std::string& text : s.ThrowText) text.clear();
+  ShowThrowTexts();
+  board_.SetSendEnabled(false);
+  board_.SetSendCaption(kWait);
+  board_.SetStatusColour(StatusColour::Red);
+  board_.SetStatusText(kWaiting);
+  if (s.RoundNo == s.RoundMax) board_.SetStatusText(kAllThrown);
+  if (!s.IsFirstPlayer) {
+    s.RoundNo += 1;
+    s.Throw = 0;
+    if (s.RoundNo <= s.RoundMax) board_.SetRoundText(Decimal(s.RoundNo));
+    JudgeMatch();
+  }
+}
+
+void MatchEngine::ServerSocket1ClientRead(std::string_view text) {
+  MatchState& s = state_;
+  if (s.RoundNo > s.RoundMax) return;
+  ApplyTurn(text, s.r_MarkCount);
+  CalcRivalScore();
+  CalcOwnScore();
+  ShowMarks();
+  s.InputOpen = true;
+  board_.SetSendEnabled(false);
+  if (s.IsFirstPlayer) JudgeMatch();
+  if (s.RoundNo <= s.RoundMax) StartTurn();
+}
+
+}  // namespace markwick

@@ -1,0 +1,55 @@
+// The match logic of the score board: throw entry, correction, scores, judgement and the turn
+// cycle, working on one MatchState and reaching the window and the link through a Board.
+// The handler names are those of the window's events; each runs to its end or stops at the
+// first exception, leaving what it had already changed.
+#pragma once
+
+#include <string_view>
+
+#include "board.h"
+#include "match_state.h"
+
+namespace markwick {
+
+class MatchEngine {
+ public:
+  // Puts the state into its start values and writes the board's start texts (window creation).
+  explicit MatchEngine(Board& board);
+
+  MatchState& state() { return state_; }
+  const MatchState& state() const { return state_; }
+
+  // The start dialog's role choices, up to the link set-up: own name, role flags, status line
+  // and the correction button (and the round label for the second player).
+  void ChooseFirstPlayer(std::string_view own_name);
+  void ChooseSecondPlayer(std::string_view own_name);
+
+  // A selection of grid cell (col, row): enters a throw, or only judges the match.
+  void StringGrid1SelectCell(int col, int row);
+  // The send button: commits the turn, sends it and waits for the rival.
+  void Button1Click();
+  // The correction button: takes the last throw of the turn back.
+  void Button2Click();
+  // False once every round has been played: a received text is then left unread.
+  bool AcceptsTurns() const { return state_.RoundNo <= state_.RoundMax; }
+  // A Turn message from the rival (UTF-8): applies its marks and opens the own turn.
+  void ServerSocket1ClientRead(std::string_view text);
+
+  // Redraws the mark symbols of both sides, the own side at the current stage.
+  void ShowMarks();
+
+ private:
+  void AddMark(int target);
+  void CalcStageScore();
+  void ShowThrowTexts();
+  void CheckAllClosed();
+  void CalcOwnScore();
+  void CalcRivalScore();
+  void JudgeMatch();
+  void StartTurn();
+
+  Board& board_;
+  MatchState state_;
+};
+
+}  // namespace markwick

@@ -1,0 +1,55 @@
+// The Turn message: the text that carries one finished turn to the rival.
+//
+//   message = target1 "," target2 "," target3 "," marks1 "," marks2 "," marks3 ","
+//
+// Each field is the decimal text of a non-negative integer; there is nothing before the first
+// field and nothing after the sixth comma (12 to 15 bytes, e.g. "20,19,0,3,1,0,"). Targets are
+// 20..15, 25 for the bull and 0 for a miss; marks are those the throw credited, 0..3. The bytes
+// are ASCII, so the text is the same in UTF-8 and in code page 932.
+//
+// A received text is cut into items by the comma-list rules of SplitCommaList and applied to
+// the rival's marks by ApplyTurn. These functions work on plain values and hold no state.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <optional>
+#include <stdexcept>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace markwick {
+
+// A received Turn message that cannot be applied; what() is the UTF-8 text for the error box.
+class TurnError : public std::runtime_error {
+ public:
+  using std::runtime_error::runtime_error;
+};
+
+// nowdata is numbered 1..3 (entry 0 unused), nowmark 0..2.
+std::string ComposeTurn(const std::array<int32_t, 4>& nowdata,
+                        const std::array<int32_t, 3>& nowmark);
+
+// Cuts a text into items:
+// - characters with codes 1..32 at the start are skipped;
+// - an item that starts with '"' runs to the matching '"' (a doubled '"' stands for one; an
+//   unterminated quote takes the rest of the text);
+// - any other item runs up to the first comma or character with a code of 32 or less;
+// - after an item, codes 1..32 are skipped; a comma is skipped with the codes 1..32 after it;
+// - a NUL ends the text; multi-byte characters are stepped whole, never cut.
+// So "a,,b" gives "a", "", "b", a trailing comma gives no empty item, and "a b" gives two.
+std::vector<std::string> SplitCommaList(std::string_view text);
+
+// Integer conversion of an item: leading blanks, an optional sign, then decimal digits; a
+// leading "$", "x" or "0x" (either case of x) makes the digits hexadecimal. Empty items, any
+// other character and values outside the signed 32-bit range give nullopt.
+std::optional<int32_t> ParseInteger(std::string_view item);
+
+// Adds the marks of a received Turn message to rows 0..6 of r_MarkCount, throw by throw.
+// Throws TurnError when an item is missing or not an integer, or when a throw's marks would
+// take its entry, or the score reckoned from the counts, outside the signed 32-bit range; the
+// additions of earlier throws stay, nothing of the failing throw is added. Row 7 is untouched.
+void ApplyTurn(std::string_view text, std::array<int32_t, 8>& r_MarkCount);
+
+}  // namespace markwick
