@@ -19,8 +19,8 @@ class Board {
 
   virtual void SetStatusText(std::string_view text) = 0;  // Label6
   virtual void SetStatusColour(StatusColour colour) = 0;
-  virtual void SetRoundText(std::string_view text) = 0;     // Label5, the current round
-  virtual void SetRoundMaxText(std::string_view text) = 0;  // Label4, the number of rounds
+  virtual void SetRoundText(std::string_view text) = 0;           // Label5, the current round
+  virtual void SetRoundMaxText(std::string_view text) = 0;        // Label4, the number of rounds
   virtual void SetDartText(int dart, std::string_view text) = 0;  // Edit1..Edit3 as dart 0..2
 
   virtual void SetSendEnabled(bool enabled) = 0;  // Button1

@@ -13,15 +13,15 @@ namespace {
 // A decimal number as text, without allocating.
 class Decimal {
  public:
-  explicit Decimal(int64_t value) {
-    end_ = std::to_chars(buffer_, buffer_ + sizeof buffer_, value).ptr;
-  }
-  std::string_view view() const { return {buffer_, static_cast<size_t>(end_ - buffer_)}; }
+  explicit Decimal(int64_t value)
+      : length_(static_cast<size_t>(std::to_chars(buffer_, buffer_ + sizeof buffer_, value).ptr -
+                                    buffer_)) {}
+  std::string_view view() const { return {buffer_, length_}; }
   operator std::string_view() const { return view(); }
 
  private:
   char buffer_[24];
-  char* end_;
+  size_t length_;
 };
 
 constexpr std::string_view kAccepting = "記録入力受付中";
@@ -46,12 +46,27 @@ struct ThrowCell {
 };
 
 constexpr ThrowCell kThrowCells[3][7] = {
-    {{20, 2, "20D"}, {19, 2, "19D"}, {18, 2, "18D"}, {17, 2, "17D"},
-     {16, 2, "16D"}, {15, 2, "15D"}, {25, 2, "DB"}},
-    {{20, 1, "20S"}, {19, 1, "19S"}, {18, 1, "18S"}, {17, 1, "17S"},
-     {16, 1, "16S"}, {15, 1, "15S"}, {25, 1, "SB"}},
-    {{20, 3, "20T"}, {19, 3, "19T"}, {18, 3, "18T"}, {17, 3, "17T"},
-     {16, 3, "16T"}, {15, 3, "15T"}, {0, 0, "×"}},
+    {{20, 2, "20D"},
+     {19, 2, "19D"},
+     {18, 2, "18D"},
+     {17, 2, "17D"},
+     {16, 2, "16D"},
+     {15, 2, "15D"},
+     {25, 2, "DB"}},
+    {{20, 1, "20S"},
+     {19, 1, "19S"},
+     {18, 1, "18S"},
+     {17, 1, "17S"},
+     {16, 1, "16S"},
+     {15, 1, "15S"},
+     {25, 1, "SB"}},
+    {{20, 3, "20T"},
+     {19, 3, "19T"},
+     {18, 3, "18T"},
+     {17, 3, "17T"},
+     {16, 3, "16T"},
+     {15, 3, "15T"},
+     {0, 0, "×"}},
 };
 
 bool AllClosed(const std::array<int32_t, 8>& marks) {
@@ -167,8 +182,10 @@ void MatchEngine::CheckAllClosed() {
 void MatchEngine::ShowMarks() {
   const MatchState& s = state_;
   for (int t = 0; t < kTargetRows; ++t) {
-    if (const char* own = MarkSymbol(s.showdata[t][s.Throw])) board_.SetCellText(kOwnColumn, t + 1, own);
-    if (const char* rival = MarkSymbol(s.r_MarkCount[t])) board_.SetCellText(kRivalColumn, t + 1, rival);
+    if (const char* own = MarkSymbol(s.showdata[t][s.Throw]))
+      board_.SetCellText(kOwnColumn, t + 1, own);
+    if (const char* rival = MarkSymbol(s.r_MarkCount[t]))
+      board_.SetCellText(kRivalColumn, t + 1, rival);
   }
   for (int t = 0; t < kTargetRows; ++t) {
     if (s.showdata[t][s.Throw] >= 3 && s.r_MarkCount[t] >= 3) {

@@ -41,8 +41,8 @@ struct MatchState {
   int32_t RoundNo = 1;
   int32_t RoundMax = kRoundMax;
   bool InputOpen = true;
-  int32_t Throw = 0;        // throws entered in the turn in progress, the current stage
-  int32_t ThrowNumber = 0;  // target number of the throw being entered
+  int32_t Throw = 0;                   // throws entered in the turn in progress, the current stage
+  int32_t ThrowNumber = 0;             // target number of the throw being entered
   std::array<int32_t, 4> nowdata{};    // numbered 1..3; entry 0 is unused
   std::array<int32_t, 8> MarkCount{};  // own committed marks, row 7 the own score
   std::array<int32_t, 8> r_MarkCount{};  // rival's committed marks, row 7 the rival's score
