@@ -1,0 +1,396 @@
+#include <unistd.h>
+#include <QtTest>
+#include <climits>
+
+#include "ui/settings_file.h"
+
+using markwick::ParseSettingsInteger;
+using markwick::SettingsFile;
+using markwick::SettingsWriteError;
+
+namespace {
+
+void WriteBytes(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  QVERIFY(file.open(QIODevice::WriteOnly));
+  QCOMPARE(file.write(bytes), bytes.size());
+}
+
+QByteArray ReadBytes(const QString& path) {
+  QFile file(path);
+  if (!file.open(QIODevice::ReadOnly)) return "<missing>";
+  return file.readAll();
+}
+
+}  // namespace
+
+class SettingsFileTest : public QObject {
+  Q_OBJECT
+ private:
+  QTemporaryDir dir_;
+  QString path_;
+
+  // The five keys in the order the start dialog saves them.
+  void SaveAll(const SettingsFile& file, const QString& address, const QString& first,
+               const QString& second, int top, int left) {
+    file.WriteString(u"Parameter", u"IPAddress", address);
+    file.WriteString(u"Parameter", u"FName", first);
+    file.WriteString(u"Parameter", u"SName", second);
+    file.WriteInteger(u"Form", u"TOP", top);
+    file.WriteInteger(u"Form", u"LEFT", left);
+  }
+
+ private slots:
+  void init() {
+    QVERIFY(dir_.isValid());
+    path_ = dir_.filePath(QStringLiteral("Markwick.ini"));
+    QFile::remove(path_);
+  }
+
+  // No file: every key gives its default, and reading does not create the file.
+  void missingFileGivesDefaults() {
+    const SettingsFile file(path_);
+    QCOMPARE(file.ReadInteger(u"Form", u"TOP", 140), 140);
+    QCOMPARE(file.ReadInteger(u"Form", u"LEFT", 511), 511);
+    QCOMPARE(file.ReadString(u"Parameter", u"FName", "Player1"), QStringLiteral("Player1"));
+    QCOMPARE(file.ReadString(u"Parameter", u"IPAddress", "xxx.XXX.xxx.XXX"),
+             QStringLiteral("xxx.XXX.xxx.XXX"));
+    QVERIFY(!QFileInfo::exists(path_));
+  }
+
+  // A file made from nothing holds the two sections and five keys in saving order, CR LF
+  // line breaks, Japanese names as code page 932 bytes, integers in decimal.
+  void createdFileHoldsTheFiveKeysInOrder() {
+    const SettingsFile file(path_);
+    SaveAll(file, "192.168.0.2", QStringLiteral("山田太郎"), QStringLiteral("ソ表"), 140, -20);
+    QCOMPARE(ReadBytes(path_), QByteArray("[Parameter]\r\n"
+                                          "IPAddress=192.168.0.2\r\n"
+                                          "FName=\x8e\x52\x93\x63\x91\xbe\x98\x59\r\n"
+                                          "SName=\x83\x5c\x95\x5c\r\n"
+                                          "[Form]\r\n"
+                                          "TOP=140\r\n"
+                                          "LEFT=-20\r\n"));
+    QCOMPARE(file.ReadString(u"Parameter", u"FName", "Player1"), QStringLiteral("山田太郎"));
+    QCOMPARE(file.ReadString(u"Parameter", u"SName", "Player2"), QStringLiteral("ソ表"));
+    QCOMPARE(file.ReadInteger(u"Form", u"LEFT", 511), -20);
+    // Nothing but the file is left in the folder (no temporary file).
+    QCOMPARE(QDir(dir_.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden),
+             QStringList{"Markwick.ini"});
+  }
+
+  // Saving again with the same values changes no byte: keys are replaced, not added.
+  void savingTwiceKeepsOneLinePerKey() {
+    const SettingsFile file(path_);
+    SaveAll(file, "a", "b", "c", 1, 2);
+    const QByteArray first = ReadBytes(path_);
+    SaveAll(file, "a", "b", "c", 1, 2);
+    QCOMPARE(ReadBytes(path_), first);
+  }
+
+  // Existing keys are replaced in their lines (keeping the line's own line break), missing keys
+  // go after the last key line of their section, and every other byte stays as it was.
+  void writingKeepsEverythingElseByteForByte() {
+    WriteBytes(path_,
+               "; Markwick settings\n"
+               "IPAddress=before any section\r\n"
+               "[Other]\r\n"
+               "IPAddress=keep\r\n"
+               "\r\n"
+               "[parameter]  ; players\n"
+               "  fname = Old Name  \n"
+               "Extra=1\n"
+               "; end of parameter\n"
+               "\n"
+               "[Form]\r"
+               "top=5\r"
+               "Left = 9");
+    const SettingsFile file(path_);
+    SaveAll(file, "10.0.0.1", QStringLiteral("新しい名前"), "P2", 140, 511);
+    QCOMPARE(ReadBytes(path_), QByteArray("; Markwick settings\n"
+                                          "IPAddress=before any section\r\n"
+                                          "[Other]\r\n"
+                                          "IPAddress=keep\r\n"
+                                          "\r\n"
+                                          "[parameter]  ; players\n"
+                                          "FName=\x90\x56\x82\xb5\x82\xa2\x96\xbc\x91\x4f\n"
+                                          "Extra=1\n"
+                                          "IPAddress=10.0.0.1\r\n"
+                                          "SName=P2\r\n"
+                                          "; end of parameter\n"
+                                          "\n"
+                                          "[Form]\r"
+                                          "TOP=140\r"
+                                          "LEFT=511"));
+    QCOMPARE(file.ReadString(u"Other", u"IPAddress", "x"), QStringLiteral("keep"));
+  }
+
+  // A missing key in a section with no keys goes right after the section line; a file without
+  // a final line break gets one before anything is added after its last line.
+  void addingAfterLinesWithoutLineBreak_data() {
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+    QTest::newRow("empty section")
+        << QByteArray("[Form]\r\n; c\r\n") << QByteArray("[Form]\r\nTOP=3\r\n; c\r\n");
+    QTest::newRow("section line last") << QByteArray("[Form]") << QByteArray("[Form]\r\nTOP=3\r\n");
+    QTest::newRow("key line last")
+        << QByteArray("[Form]\r\nLEFT=1") << QByteArray("[Form]\r\nLEFT=1\r\nTOP=3\r\n");
+    QTest::newRow("other section last")
+        << QByteArray("[X]\r\na=1") << QByteArray("[X]\r\na=1\r\n[Form]\r\nTOP=3\r\n");
+    QTest::newRow("LF file") << QByteArray("[X]\n") << QByteArray("[X]\n[Form]\r\nTOP=3\r\n");
+    QTest::newRow("empty file") << QByteArray("") << QByteArray("[Form]\r\nTOP=3\r\n");
+    // Only the first section of a name counts.
+    QTest::newRow("second section of the name")
+        << QByteArray("[Form]\r\nLEFT=1\r\n[X]\r\n[form]\r\nTOP=9\r\n")
+        << QByteArray("[Form]\r\nLEFT=1\r\nTOP=3\r\n[X]\r\n[form]\r\nTOP=9\r\n");
+    // A commented-out key is not the key.
+    QTest::newRow("comment") << QByteArray("[Form]\r\n;TOP=9\r\n")
+                             << QByteArray("[Form]\r\nTOP=3\r\n;TOP=9\r\n");
+  }
+  void addingAfterLinesWithoutLineBreak() {
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    WriteBytes(path_, before);
+    SettingsFile(path_).WriteInteger(u"Form", u"TOP", 3);
+    QCOMPARE(ReadBytes(path_), after);
+  }
+
+  // Names are matched without regard to ASCII case, and only ASCII: full-width letters and the
+  // second bytes of double-byte characters are not folded.
+  void lookupIgnoresAsciiCase_data() {
+    QTest::addColumn<QByteArray>("content");
+    QTest::addColumn<int>("top");
+    QTest::newRow("top") << QByteArray("[Form]\r\ntop=7\r\n") << 7;
+    QTest::newRow("FORM, ToP, blanks") << QByteArray("[ FORM ]\r\n\tToP = 7 \r\n") << 7;
+    QTest::newRow("full-width letters")
+        << QByteArray("[Form]\r\n\x82\x94\x82\x8f\x82\x90=7\r\n") << 140;
+    QTest::newRow("before any section") << QByteArray("TOP=7\r\n[Form]\r\n") << 140;
+    QTest::newRow("in another section") << QByteArray("[Form2]\r\nTOP=7\r\n") << 140;
+    QTest::newRow("first of two lines") << QByteArray("[Form]\r\nTOP=7\r\nTOP=8\r\n") << 7;
+    QTest::newRow("CR line breaks") << QByteArray("[Form]\rTOP=7\rLEFT=1") << 7;
+  }
+  void lookupIgnoresAsciiCase() {
+    QFETCH(QByteArray, content);
+    QFETCH(int, top);
+    WriteBytes(path_, content);
+    QCOMPARE(SettingsFile(path_).ReadInteger(u"Form", u"TOP", 140), top);
+  }
+
+  // "ヂ" (83 61) and "ア" (83 41) differ only by ASCII case in their second bytes.
+  void doubleByteNamesAreNotFolded() {
+    WriteBytes(path_, "[\x81\x5d]\r\n\x83\x61=1\r\n");  // section "‐" ends in 5D like "]"
+    const SettingsFile file(path_);
+    QCOMPARE(file.ReadString(u"‐", u"ヂ", "default"), QStringLiteral("1"));
+    QCOMPARE(file.ReadString(u"‐", u"ア", "default"), QStringLiteral("default"));
+    // Full-width letters have case too, but only ASCII letters are folded.
+    WriteBytes(path_, "[Form]\r\n\x82\x94\x82\x8f\x82\x90=1\r\n");  // "ｔｏｐ"
+    QCOMPARE(file.ReadString(u"Form", u"ｔｏｐ", "default"), QStringLiteral("1"));
+    QCOMPARE(file.ReadString(u"Form", u"ＴＯＰ", "default"), QStringLiteral("default"));
+  }
+
+  void integerForms_data() {
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("value");
+    QTest::newRow("decimal") << QByteArray("520") << 520;
+    QTest::newRow("0x20") << QByteArray("0x20") << 32;
+    QTest::newRow("0X1f") << QByteArray("0X1f") << 31;
+    QTest::newRow("$20") << QByteArray("$20") << 32;
+    QTest::newRow("-$10") << QByteArray("-$10") << -16;
+    QTest::newRow("+7") << QByteArray("+7") << 7;
+    QTest::newRow("-12") << QByteArray("-12") << -12;
+    QTest::newRow("zero") << QByteArray("0") << 0;
+    QTest::newRow("int max") << QByteArray("2147483647") << INT_MAX;
+    QTest::newRow("int min") << QByteArray("-2147483648") << INT_MIN;
+    QTest::newRow("0x7FFFFFFF") << QByteArray("0x7FFFFFFF") << INT_MAX;
+    QTest::newRow("-$80000000") << QByteArray("-$80000000") << INT_MIN;
+    QTest::newRow("above int") << QByteArray("2147483648") << 140;
+    QTest::newRow("below int") << QByteArray("-2147483649") << 140;
+    QTest::newRow("0x80000000") << QByteArray("0x80000000") << 140;
+    QTest::newRow("huge") << QByteArray("99999999999999999999999") << 140;
+    QTest::newRow("abc") << QByteArray("abc") << 140;
+    QTest::newRow("empty") << QByteArray("") << 140;
+    QTest::newRow("12abc") << QByteArray("12abc") << 140;
+    QTest::newRow("1 2") << QByteArray("1 2") << 140;
+    QTest::newRow("0x alone") << QByteArray("0x") << 140;
+    QTest::newRow("0x then sign") << QByteArray("0x-1") << 140;
+    QTest::newRow("0xZZ") << QByteArray("0xZZ") << 140;
+    QTest::newRow("$ alone") << QByteArray("$") << 140;
+    QTest::newRow("sign alone") << QByteArray("-") << 140;
+    QTest::newRow("hex without prefix") << QByteArray("1f") << 140;
+    QTest::newRow("full-width digits") << QByteArray("\x82\x50\x82\x51") << 140;
+  }
+  void integerForms() {
+    QFETCH(QByteArray, text);
+    QFETCH(int, value);
+    WriteBytes(path_, "[Form]\r\nTOP=" + text + "\r\n");
+    QCOMPARE(SettingsFile(path_).ReadInteger(u"Form", u"TOP", 140), value);
+  }
+
+  // Leading blanks belong to the number form (the file's own blanks are trimmed before).
+  void integerTextWithLeadingBlanks() {
+    QCOMPARE(ParseSettingsInteger(u" \t-5"), std::optional<int>(-5));
+    QCOMPARE(ParseSettingsInteger(u"  $ff"), std::optional<int>(255));
+    QCOMPARE(ParseSettingsInteger(u"5 "), std::nullopt);
+    QCOMPARE(ParseSettingsInteger(u" 0x5"), std::nullopt);
+  }
+
+  // A text value gives at most 2047 bytes, never half of a double-byte character.
+  void longValuesAreCutAt2047Bytes_data() {
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<QString>("read");
+    QTest::newRow("ascii") << QByteArray(3000, 'a') << QString(2047, u'a');
+    QTest::newRow("exactly 2047") << QByteArray(2047, 'a') << QString(2047, u'a');
+    QTest::newRow("pair straddling byte 2047")
+        << QByteArray(2046, 'a') + "\x8e\x8e" + "b" << QString(2046, u'a');
+    QTest::newRow("pair ending at byte 2047")
+        << QByteArray(2045, 'a') + "\x8e\x8e" + "b" << QString(2045, u'a') + QStringLiteral("試");
+    QTest::newRow("second bytes in lead range")
+        << QByteArray(2046, 'b').prepend("\x81\x81") << QStringLiteral("＝") + QString(2045, u'b');
+  }
+  void longValuesAreCutAt2047Bytes() {
+    QFETCH(QByteArray, value);
+    QFETCH(QString, read);
+    WriteBytes(path_, "[Parameter]\r\nFName=" + value + "\r\n");
+    QCOMPARE(SettingsFile(path_).ReadString(u"Parameter", u"FName", "Player1"), read);
+  }
+
+  // A long name written by the program is kept whole in the file and read back cut.
+  void longNameWrittenWholeReadBackCut() {
+    const SettingsFile file(path_);
+    const QString name = QString(1000, u'名');  // 2000 bytes
+    file.WriteString(u"Parameter", u"FName", name + name);
+    QCOMPARE(ReadBytes(path_).size(), qsizetype(strlen("[Parameter]\r\nFName=\r\n") + 4000));
+    QCOMPARE(file.ReadString(u"Parameter", u"FName", "Player1"), name + QString(23, u'名'));
+  }
+
+  // A key present with nothing after "=" gives an empty text; only a missing one the default.
+  void emptyValueIsNotMissing() {
+    WriteBytes(path_, "[Parameter]\r\nFName=\r\nSName=   \r\n[Form]\r\nTOP=\r\n");
+    const SettingsFile file(path_);
+    QCOMPARE(file.ReadString(u"Parameter", u"FName", "Player1"), QString(""));
+    QCOMPARE(file.ReadString(u"Parameter", u"SName", "Player2"), QString(""));
+    QCOMPARE(file.ReadString(u"Parameter", u"IPAddress", "xxx.XXX.xxx.XXX"),
+             QStringLiteral("xxx.XXX.xxx.XXX"));
+    QCOMPARE(file.ReadString(u"Nothing", u"FName", "Player1"), QStringLiteral("Player1"));
+    QCOMPARE(file.ReadInteger(u"Form", u"TOP", 140), 140);
+  }
+
+  // A value is one line: line breaks in it cannot add keys or sections to the file.
+  void lineBreaksInValueCannotAddLines() {
+    const SettingsFile file(path_);
+    file.WriteString(u"Parameter", u"FName", "a\r\n[Form]\nTOP=1");
+    QCOMPARE(ReadBytes(path_), QByteArray("[Parameter]\r\nFName=a  [Form] TOP=1\r\n"));
+    QCOMPARE(file.ReadInteger(u"Form", u"TOP", 140), 140);
+  }
+
+  // A write that fails raises the error with the file's full path and leaves nothing behind.
+  void unwritableFileGivesErrorWithFullPath_data() {
+    QTest::addColumn<QString>("relative");
+    QTest::addColumn<QString>("blocker");  // what is created first: "dir:x" or "file:x"
+    QTest::newRow("directory at the path") << "Markwick.ini"
+                                           << "dir:Markwick.ini";
+    QTest::newRow("folder is a file") << "plain/Markwick.ini"
+                                      << "file:plain";
+    QTest::newRow("folder missing") << "missing/Markwick.ini"
+                                    << "";
+  }
+  void unwritableFileGivesErrorWithFullPath() {
+    QFETCH(QString, relative);
+    QFETCH(QString, blocker);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    if (blocker.startsWith("dir:")) QVERIFY(QDir(dir.path()).mkdir(blocker.mid(4)));
+    if (blocker.startsWith("file:")) WriteBytes(dir.filePath(blocker.mid(5)), "x");
+    const QStringList before = QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot);
+
+    // A relative path is reported as the full path.
+    const QString old_cwd = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(dir.path()));
+    const SettingsFile file(relative);
+    QString message;
+    try {
+      file.WriteString(u"Parameter", u"IPAddress", "1.2.3.4");
+    } catch (const SettingsWriteError& error) {
+      message = QString::fromUtf8(error.what());
+    }
+    QVERIFY(QDir::setCurrent(old_cwd));
+    QCOMPARE(message, dir.filePath(relative) + QStringLiteral(" に書き込めません"));
+    QCOMPARE(QDir(dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot), before);
+    // Reading the same path gives the defaults.
+    QCOMPARE(SettingsFile(dir.filePath(relative)).ReadInteger(u"Form", u"TOP", 140), 140);
+  }
+
+  // Keys written before a failing key stay written.
+  void earlierKeysStayWhenALaterWriteFails() {
+    const SettingsFile file(path_);
+    file.WriteString(u"Parameter", u"IPAddress", "1.2.3.4");
+    const QString blocked = dir_.filePath(QStringLiteral("blocked"));
+    QVERIFY(QDir().mkpath(blocked + "/Markwick.ini"));
+    QVERIFY_THROWS_EXCEPTION(
+        SettingsWriteError,
+        SettingsFile(blocked + "/Markwick.ini").WriteString(u"Parameter", u"FName", "x"));
+    QCOMPARE(file.ReadString(u"Parameter", u"IPAddress", "x"), QStringLiteral("1.2.3.4"));
+  }
+
+  // Read-only permissions are honoured and the old file stays whole (root ignores them).
+  void readOnlyFileOrFolderIsNotChanged() {
+    if (geteuid() == 0) QSKIP("permissions do not bind root");
+    const SettingsFile file(path_);
+    file.WriteString(u"Parameter", u"FName", "old");
+    const QByteArray old = ReadBytes(path_);
+    QVERIFY(QFile::setPermissions(path_, QFile::ReadOwner));
+    QVERIFY_THROWS_EXCEPTION(SettingsWriteError, file.WriteString(u"Parameter", u"FName", "new"));
+    QCOMPARE(ReadBytes(path_), old);
+    QVERIFY(QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner));
+    const auto folder = QFile::permissions(dir_.path());
+    QVERIFY(QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::ExeOwner));
+    bool thrown = false;
+    try {
+      file.WriteString(u"Parameter", u"FName", "new");
+    } catch (const SettingsWriteError&) {
+      thrown = true;
+    }
+    QVERIFY(QFile::setPermissions(dir_.path(), folder));
+    QVERIFY(thrown);
+    QCOMPARE(ReadBytes(path_), old);
+  }
+
+  // Replacing the file through a temporary one keeps its permissions.
+  void writingKeepsThePermissions() {
+    const SettingsFile file(path_);
+    file.WriteString(u"Parameter", u"FName", "old");
+    const auto mode = QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup;
+    QVERIFY(QFile::setPermissions(path_, mode));
+    file.WriteString(u"Parameter", u"FName", "new");
+    QCOMPARE(QFile::permissions(path_) & ~(QFile::ReadUser | QFile::WriteUser), mode);
+  }
+
+  void pathForExecutable_data() {
+    QTest::addColumn<QString>("exe");
+    QTest::addColumn<QString>("ini");
+    QTest::newRow("no extension") << "/opt/markwick/Markwick"
+                                  << "/opt/markwick/Markwick.ini";
+    QTest::newRow("extension") << "/opt/markwick/Markwick.exe"
+                               << "/opt/markwick/Markwick.ini";
+    QTest::newRow("dot in a folder") << "/opt/mark.wick/Markwick"
+                                     << "/opt/mark.wick/Markwick.ini";
+    QTest::newRow("last extension only") << "/a/markwick.tar.gz"
+                                         << "/a/markwick.tar.ini";
+    QTest::newRow("trailing dot") << "/a/markwick."
+                                  << "/a/markwick.ini";
+    QTest::newRow("hidden file") << "/a/.markwick"
+                                 << "/a/.markwick.ini";
+    QTest::newRow("bare name") << "Markwick"
+                               << "Markwick.ini";
+    QTest::newRow("Japanese name") << "/ダーツ/得点.bin"
+                                   << "/ダーツ/得点.ini";
+  }
+  void pathForExecutable() {
+    QFETCH(QString, exe);
+    QFETCH(QString, ini);
+    QCOMPARE(SettingsFile::PathForExecutable(exe), ini);
+    QCOMPARE(SettingsFile(ini).path(), ini);
+  }
+};
+
+QTEST_APPLESS_MAIN(SettingsFileTest)
+#include "test_settings_file.moc"

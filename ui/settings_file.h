@@ -1,0 +1,75 @@
+// The settings file: an INI text file in code page 932 beside the executable.
+//
+//   section line = "[" name "]"          key line = name "=" value
+//
+// Names are matched without regard to ASCII letter case; blanks around names and values are
+// dropped on reading; lines starting with ";" are comments. Only the first section of a name
+// counts, and in it the first line of a key. Every other byte of the file (comments, blank
+// lines, other sections and keys, their line endings) is kept as it is when a key is written;
+// lines the program adds end in CR LF.
+//
+// Nothing is cached: each read opens and parses the file afresh, each write reads it, changes
+// one line and puts the whole file back through a temporary file and an atomic rename, so a
+// failed write leaves the old file whole.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+#include <optional>
+#include <stdexcept>
+
+namespace markwick {
+
+// A key could not be written; what() is the UTF-8 text "<full path> に書き込めません".
+class SettingsWriteError : public std::runtime_error {
+ public:
+  explicit SettingsWriteError(const QString& path);
+};
+
+class SettingsFile {
+ public:
+  explicit SettingsFile(QString path);
+
+  // The executable's path with its extension replaced by ".ini" (".ini" appended when the file
+  // name has none; a leading dot does not start an extension).
+  static QString PathForExecutable(const QString& exe_path);
+
+  QString path() const;
+
+  // The key's value, at most 2047 bytes of it (cut between characters), or def when the file,
+  // the section or the key is missing. A key present with nothing after "=" gives "".
+  QString ReadString(QStringView section, QStringView key, const QString& def) const;
+  // The key's value read by ParseSettingsInteger, or def when that gives nothing.
+  int ReadInteger(QStringView section, QStringView key, int def) const;
+
+  // Replaces the key's line, or adds the key at the end of its section (after its last key
+  // line), or adds the section at the end of the file, or creates the file. Line breaks in the
+  // value are written as blanks. Throws SettingsWriteError when the file cannot be read back or
+  // written; the file is then unchanged.
+  void WriteString(QStringView section, QStringView key, const QString& value) const;
+  // Writes the value in decimal.
+  void WriteInteger(QStringView section, QStringView key, int value) const;
+
+ private:
+  QString path_;
+};
+
+// The pure parts, on the file's bytes. Section and key names must not hold line breaks, "="
+// or "]".
+
+// The value bytes of the key (blanks around them dropped, not cut), or nullopt.
+std::optional<QByteArray> FindSettingsValue(QByteArrayView content, QStringView section,
+                                            QStringView key);
+// The file's bytes with the key set to value (already code page 932, no line breaks).
+QByteArray WithSettingsValue(QByteArrayView content, QStringView section, QStringView key,
+                             QByteArrayView value);
+
+// The integer of a settings text: when longer than 2 characters and starting with "0x" or
+// "0X", the rest as hexadecimal digits; else leading blanks, an optional sign, an optional "$"
+// for hexadecimal, then digits. nullopt when the text is not wholly such a number or the number
+// lies outside the int range.
+std::optional<int> ParseSettingsInteger(QStringView text);
+
+}  // namespace markwick
