@@ -1,0 +1,110 @@
+// Helpers for engine tests: throw cells by name, match states set up by hand, and two engines
+// wired back to back by their Turn texts.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <deque>
+#include <initializer_list>
+#include <string>
+#include <utility>
+
+#include "engine/match_engine.h"
+#include "engine/match_state.h"
+#include "recording_board.h"
+#include "string_printing.h"
+
+namespace markwick::testing {
+
+using Marks = std::array<int32_t, kTargetRows>;
+
+struct Cell {
+  int col;
+  int row;
+};
+
+// Grid row of a target number: 20 is row 1 ... 15 is row 6, the bull row 7.
+constexpr int GridRow(int target) { return target == 25 ? 7 : 21 - target; }
+constexpr Cell Double(int target) { return {1, GridRow(target)}; }
+constexpr Cell Single(int target) { return {2, GridRow(target)}; }
+constexpr Cell Triple(int target) { return {3, GridRow(target)}; }  // not for the bull
+constexpr Cell kMiss{3, 7};
+
+inline constexpr Marks kAllClosed = {3, 3, 3, 3, 3, 3, 3};
+
+// Marks with some rows changed: With(kAllClosed, {{0, 5}}) is 5 on 20, 3 elsewhere.
+inline Marks With(Marks marks, std::initializer_list<std::pair<int, int32_t>> rows) {
+  for (const auto& [row, count] : rows) marks[row] = count;
+  return marks;
+}
+
+inline void Select(MatchEngine& engine, Cell cell) {
+  engine.StringGrid1SelectCell(cell.col, cell.row);
+}
+
+// Committed marks of both sides with their scores, and an own turn open on them as StartTurn
+// leaves it: stage 0 holds the committed own marks and score, no throw entered.
+inline void OpenTurn(MatchEngine& engine, const Marks& own, const Marks& rival) {
+  MatchState& s = engine.state();
+  for (int r = 0; r < kTargetRows; ++r) {
+    s.MarkCount[r] = own[r];
+    s.r_MarkCount[r] = rival[r];
+  }
+  s.MarkCount[kScoreRow] = static_cast<int32_t>(ScoreOf(own));
+  s.r_MarkCount[kScoreRow] = static_cast<int32_t>(ScoreOf(rival));
+  for (int r = 0; r < 8; ++r) s.showdata[r][0] = s.MarkCount[r];
+  s.Throw = 0;
+  s.InputOpen = true;
+}
+
+// A finished own turn that changed nothing: all four stages hold the committed own marks and
+// three throws are in, ready for Button1Click.
+inline void CompleteTurn(MatchEngine& engine, const Marks& own, const Marks& rival) {
+  OpenTurn(engine, own, rival);
+  MatchState& s = engine.state();
+  for (int r = 0; r < 8; ++r) {
+    for (int stage = 1; stage < 4; ++stage) s.showdata[r][stage] = s.MarkCount[r];
+  }
+  s.Throw = 3;
+}
+
+// Two peers: A plays first, B second, each with its own board. A sent text is queued and
+// delivered only when Deliver() runs, after the sending handler has returned, as the event loop
+// of a real peer would deliver it.
+struct EnginePair {
+  RecordingBoard board_a;
+  RecordingBoard board_b;
+  MatchEngine a{board_a};
+  MatchEngine b{board_b};
+  std::deque<std::pair<MatchEngine*, std::string>> pending;
+
+  EnginePair() {
+    board_a.peer = [this](const std::string& text) { pending.emplace_back(&b, text); };
+    board_b.peer = [this](const std::string& text) { pending.emplace_back(&a, text); };
+    a.ChooseFirstPlayer("Player1");
+    b.ChooseSecondPlayer("Player2");
+    // What the name exchange of the link writes.
+    board_a.SetCellText(4, 0, "Player2");
+    board_b.SetCellText(4, 0, "Player1");
+  }
+  EnginePair(const EnginePair&) = delete;
+  EnginePair& operator=(const EnginePair&) = delete;
+
+  // Hands every queued text to its receiver; one past its last round leaves it unread.
+  void Deliver() {
+    while (!pending.empty()) {
+      auto [to, text] = std::move(pending.front());
+      pending.pop_front();
+      if (to->AcceptsTurns()) to->ServerSocket1ClientRead(text);
+    }
+  }
+
+  // One turn: the darts entered on one side, Button1, and the delivery to the other side.
+  void Turn(MatchEngine& engine, std::initializer_list<Cell> darts) {
+    for (const Cell& dart : darts) Select(engine, dart);
+    engine.Button1Click();
+    Deliver();
+  }
+};
+
+}  // namespace markwick::testing

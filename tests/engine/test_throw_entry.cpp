@@ -1,0 +1,316 @@
+// Entering darts by grid selection (marks under the closing rule, stage scores, CheckAllClosed)
+// and taking them back with the correction button.
+#include <QtTest>
+
+#include <string>
+
+#include "engine_fixtures.h"
+
+using namespace markwick;
+using namespace markwick::testing;
+
+Q_DECLARE_METATYPE(Cell)
+Q_DECLARE_METATYPE(Marks)
+
+namespace {
+
+// Own marks on a target row at one stage, and the stage's score.
+int32_t Stage(const MatchEngine& e, int row, int stage) { return e.state().showdata[row][stage]; }
+
+}  // namespace
+
+class ThrowEntryTest : public QObject {
+  Q_OBJECT
+ private slots:
+  // Every throw cell enters its target number, text and offered marks (nothing is closed).
+  void everyThrowCell() {
+    const char* texts[3][7] = {{"20D", "19D", "18D", "17D", "16D", "15D", "DB"},
+                               {"20S", "19S", "18S", "17S", "16S", "15S", "SB"},
+                               {"20T", "19T", "18T", "17T", "16T", "15T", "×"}};
+    for (int col = 1; col <= 3; ++col) {
+      for (int row = 1; row <= 7; ++row) {
+        RecordingBoard board;
+        MatchEngine engine(board);
+        engine.StringGrid1SelectCell(col, row);
+        const MatchState& s = engine.state();
+        const bool miss = col == 3 && row == 7;
+        const int marks = miss ? 0 : (col == 1 ? 2 : col == 2 ? 1 : 3);
+        QCOMPARE(s.Throw, 1);
+        QCOMPARE(s.ThrowText[0], texts[col - 1][row - 1]);
+        QCOMPARE(board.darts[0], texts[col - 1][row - 1]);
+        QCOMPARE(s.nowdata[1], miss ? 0 : kTargetNumbers[row - 1]);
+        QCOMPARE(s.nowmark[0], marks);
+        for (int r = 0; r < kTargetRows; ++r)
+          QCOMPARE(Stage(engine, r, 1), r == row - 1 ? marks : 0);
+      }
+    }
+  }
+
+  // The worked example: own 2 on 20 and 4 on 19, the rival has closed 20; triple 20, double 19
+  // and a miss.
+  void workedExample() {
+    RecordingBoard board;
+    MatchEngine engine(board);
+    OpenTurn(engine, With(Marks{}, {{0, 2}, {1, 4}}), With(Marks{}, {{0, 3}}));
+    const MatchState& s = engine.state();
+    QCOMPARE(Stage(engine, 7, 0), 19);
+
+    struct Step {
+      Cell cell;
+      const char* text;
+      int32_t target, marks, on20, on19, score;
+    };
+    const Step steps[3] = {{Triple(20), "20T", 20, 1, 3, 4, 19},
+                           {Double(19), "19D", 19, 2, 3, 6, 57},
+                           {kMiss, "×", 0, 0, 3, 6, 57}};
+    for (int t = 1; t <= 3; ++t) {
+      const Step& step = steps[t - 1];
+      QVERIFY(!board.send_enabled);
+      Select(engine, step.cell);
+      QCOMPARE(s.Throw, t);
+      QCOMPARE(s.ThrowText[t - 1], step.text);
+      QCOMPARE(s.nowdata[t], step.target);
+      QCOMPARE(s.nowmark[t - 1], step.marks);
+      QCOMPARE(Stage(engine, 0, t), step.on20);
+      QCOMPARE(Stage(engine, 1, t), step.on19);
+      QCOMPARE(Stage(engine, 7, t), step.score);
+      QCOMPARE(board.Own(8), std::to_string(step.score));
+      QCOMPARE(board.darts[t - 1], step.text);
+    }
+    QVERIFY(board.send_enabled);
+    QCOMPARE(board.Own(1), "－－");  // 20 closed on both sides
+    QCOMPARE(board.Own(2), "○");
+    // Committed marks are untouched until the send.
+    QCOMPARE(s.MarkCount[0], 2);
+    QCOMPARE(s.MarkCount[7], 19);
+    // A fourth throw cell changes nothing.
+    Select(engine, Triple(18));
+    QCOMPARE(s.Throw, 3);
+    QCOMPARE(Stage(engine, 2, 3), 0);
+    QVERIFY(board.messages.empty());
+
+    engine.Button1Click();
+    QCOMPARE(board.sent, std::vector<std::string>{"20,19,0,1,2,0,"});
+    QCOMPARE(s.MarkCount[0], 3);
+    QCOMPARE(s.MarkCount[1], 6);
+    QCOMPARE(s.MarkCount[7], 57);
+  }
+
+  // Marks are credited one at a time: past the third only while the rival's count is below 3.
+  void closingRule_data() {
+    QTest::addColumn<int>("own");
+    QTest::addColumn<int>("rival");
+    QTest::addColumn<Cell>("cell");
+    QTest::addColumn<int>("after");
+    QTest::addColumn<int>("credited");
+    QTest::addColumn<int>("score");
+    QTest::newRow("triple 20, rival closed, own 2") << 2 << 3 << Triple(20) << 3 << 1 << 0;
+    QTest::newRow("triple 20, rival open, own 2") << 2 << 0 << Triple(20) << 5 << 3 << 40;
+    QTest::newRow("triple 20, rival 2, own 4") << 4 << 2 << Triple(20) << 7 << 3 << 80;
+    QTest::newRow("triple 20, rival beyond, own 1") << 1 << 5 << Triple(20) << 3 << 2 << 0;
+    QTest::newRow("double bull, both closed") << 3 << 3 << Double(25) << 3 << 0 << 0;
+    QTest::newRow("double bull, rival closed, own 2") << 2 << 4 << Double(25) << 3 << 1 << 0;
+    QTest::newRow("single bull, rival open, own 7") << 7 << 0 << Single(25) << 8 << 1 << 125;
+    QTest::newRow("single 20, own 5 kept") << 5 << 3 << Single(20) << 5 << 0 << 40;
+    QTest::newRow("single 19 from 4") << 4 << 0 << Single(19) << 5 << 1 << 38;
+    QTest::newRow("rival negative counts as open") << 3 << -4 << Single(20) << 4 << 1 << 20;
+  }
+  void closingRule() {
+    QFETCH(int, own);
+    QFETCH(int, rival);
+    QFETCH(Cell, cell);
+    QFETCH(int, after);
+    QFETCH(int, credited);
+    QFETCH(int, score);
+    const int row = cell.row - 1;
+    RecordingBoard board;
+    MatchEngine engine(board);
+    OpenTurn(engine, With(Marks{}, {{row, own}}), With(Marks{}, {{row, rival}}));
+    Select(engine, cell);
+    const MatchState& s = engine.state();
+    QCOMPARE(s.Throw, 1);
+    QCOMPARE(s.nowdata[1], kTargetNumbers[row]);
+    QCOMPARE(s.nowmark[0], credited);
+    QCOMPARE(Stage(engine, row, 1), after);
+    QCOMPARE(Stage(engine, 7, 1), score);
+    QCOMPARE(board.Own(8), std::to_string(score));
+    for (int r = 0; r < kTargetRows; ++r) {
+      if (r != row) QCOMPARE(Stage(engine, r, 1), 0);
+    }
+  }
+
+  // The same cell twice enters two throws; a miss copies the stage and still counts.
+  void repeatedCellAndMiss() {
+    RecordingBoard board;
+    MatchEngine engine(board);
+    OpenTurn(engine, With(Marks{}, {{2, 4}}), Marks{});
+    Select(engine, Double(18));
+    Select(engine, Double(18));
+    const MatchState& s = engine.state();
+    QCOMPARE(s.Throw, 2);
+    QCOMPARE(Stage(engine, 2, 2), 8);
+    QCOMPARE(Stage(engine, 7, 2), 90);
+    Select(engine, kMiss);
+    QCOMPARE(s.Throw, 3);
+    for (int r = 0; r < 8; ++r) QCOMPARE(Stage(engine, r, 3), Stage(engine, r, 2));
+    QCOMPARE(s.nowdata[3], 0);
+    QCOMPARE(s.nowmark[2], 0);
+    QCOMPARE(board.darts[2], "×");
+    QCOMPARE(board.Own(8), "90");
+  }
+
+  // A stage above Throw holds leftovers; entering a throw rebuilds it from the stage below,
+  // the score row included.
+  void newStageOverwritesLeftovers() {
+    RecordingBoard board;
+    MatchEngine engine(board);
+    OpenTurn(engine, With(Marks{}, {{0, 4}}), Marks{});
+    MatchState& s = engine.state();
+    for (int r = 0; r < 8; ++r) s.showdata[r][1] = 99;
+    Select(engine, Single(17));
+    QCOMPARE(Stage(engine, 0, 1), 4);
+    QCOMPARE(Stage(engine, 3, 1), 1);
+    QCOMPARE(Stage(engine, 5, 1), 0);
+    QCOMPARE(Stage(engine, 7, 1), 20);
+  }
+
+  // The closing dart turns both cells to "－－" at once; taking it back restores the symbols.
+  void closedForBothFollowsTheStage() {
+    RecordingBoard board;
+    MatchEngine engine(board);
+    OpenTurn(engine, With(Marks{}, {{4, 2}}), With(Marks{}, {{4, 3}}));
+    engine.ShowMarks();
+    QCOMPARE(board.Own(5), "×");
+    QCOMPARE(board.Rival(5), "○");
+    Select(engine, Single(16));
+    QCOMPARE(board.Own(5), "－－");
+    QCOMPARE(board.Rival(5), "－－");
+    engine.Button2Click();
+    QCOMPARE(board.Own(5), "×");
+    QCOMPARE(board.Rival(5), "○");
+  }
+
+  // CheckAllClosed tests committed counts only: the throw that closes the last own target does
+  // not end the match, nor do the throws after it in the same turn.
+  void closingTheLastTargetDoesNotEndTheTurn() {
+    RecordingBoard board;
+    MatchEngine engine(board);
+    OpenTurn(engine, With(kAllClosed, {{6, 1}}), kAllClosed);
+    board.status = "記録入力受付中";
+    Select(engine, Double(25));
+    QCOMPARE(engine.state().showdata[6][1], 3);
+    Select(engine, kMiss);
+    QVERIFY(!board.send_enabled);
+    Select(engine, Single(20));
+    QVERIFY(engine.state().InputOpen);
+    QCOMPARE(board.status, "記録入力受付中");
+    QVERIFY(board.messages.empty());
+    QVERIFY(board.send_enabled);
+  }
+
+  // Once the committed counts of both sides close everything, the next throw (a miss too) is
+  // completed, then input closes, the match is judged and Button1 enabled at once.
+  void firstThrowAfterAllClosedEndsTheMatch() {
+    RecordingBoard board;
+    MatchEngine engine(board);
+    engine.ChooseSecondPlayer("Player1");
+    board.SetCellText(4, 0, "Player2");
+    OpenTurn(engine, With(kAllClosed, {{0, 5}}), kAllClosed);
+    Select(engine, kMiss);
+    const MatchState& s = engine.state();
+    QCOMPARE(s.Throw, 1);
+    QCOMPARE(s.ThrowText[0], "×");
+    QVERIFY(!s.InputOpen);
+    QCOMPARE(board.status, "試合終了");
+    QCOMPARE(board.messages, std::vector<std::string>{"Player140 Win!!"});
+    QVERIFY(board.send_enabled);
+
+    // No further throw: the selection only judges again.
+    Select(engine, Triple(20));
+    QCOMPARE(s.Throw, 1);
+    QCOMPARE(board.messages.size(), size_t{2});
+    // A correction still removes the throw and disables Button1; input stays closed.
+    engine.Button2Click();
+    QCOMPARE(s.Throw, 0);
+    QVERIFY(!board.send_enabled);
+    QVERIFY(!s.InputOpen);
+  }
+
+  // Corrections take throws back one by one down to the opening of the turn.
+  void correctionDownToTheOpening() {
+    RecordingBoard board;
+    MatchEngine engine(board);
+    OpenTurn(engine, With(Marks{}, {{0, 4}, {6, 3}}), With(Marks{}, {{6, 3}}));
+    const MatchState& s = engine.state();
+    Select(engine, Triple(20));  // 7 on 20: 80
+    Select(engine, Single(25));  // bull closed on both sides: nothing credited
+    Select(engine, Double(15));  // 2 on 15
+    QVERIFY(board.send_enabled);
+
+    engine.Button2Click();
+    QCOMPARE(s.Throw, 2);
+    QVERIFY(!board.send_enabled);
+    QCOMPARE(board.darts[2], "");
+    QCOMPARE(board.darts[1], "SB");
+    QVERIFY(s.ThrowText[2].empty());
+    QCOMPARE(s.nowdata[3], 0);
+    QCOMPARE(s.nowmark[2], 0);
+    for (int r = 0; r < 8; ++r) QCOMPARE(Stage(engine, r, 3), 0);
+    QCOMPARE(board.Own(8), "80");
+    QCOMPARE(board.Own(6), "");
+
+    // Re-entering fills stage 3 afresh and enables Button1 again.
+    Select(engine, Single(15));
+    QCOMPARE(Stage(engine, 5, 3), 1);
+    QVERIFY(board.send_enabled);
+
+    engine.Button2Click();
+    engine.Button2Click();  // the uncredited bull goes all the same
+    QCOMPARE(s.Throw, 1);
+    QCOMPARE(board.darts[1], "");
+    QCOMPARE(board.Own(7), "－－");
+    engine.Button2Click();
+    QCOMPARE(s.Throw, 0);
+    QCOMPARE(board.Own(8), "20");  // the committed score from stage 0
+    QCOMPARE(board.Own(1), "○");
+    for (int t = 0; t < 3; ++t) {
+      QCOMPARE(board.darts[t], "");
+      QCOMPARE(s.nowmark[t], 0);
+      QCOMPARE(s.nowdata[t + 1], 0);
+    }
+    QCOMPARE(Stage(engine, 0, 0), 4);
+    QCOMPARE(Stage(engine, 7, 0), 20);
+    QVERIFY(board.messages.empty());
+
+    engine.Button2Click();
+    QCOMPARE(board.messages, std::vector<std::string>{"修正する記録がありません！"});
+    QCOMPARE(s.Throw, 0);
+    QCOMPARE(Stage(engine, 0, 0), 4);
+    QCOMPARE(Stage(engine, 7, 0), 20);
+    QCOMPARE(s.MarkCount[0], 4);
+  }
+
+  // A correction leaves the committed counts, InputOpen, RoundNo and the status line alone.
+  void correctionTouchesOnlyTheTurn() {
+    RecordingBoard board;
+    MatchEngine engine(board);
+    engine.ChooseFirstPlayer("Player1");
+    Select(engine, Triple(19));
+    Select(engine, kMiss);
+    const MatchState before = engine.state();
+    engine.Button2Click();
+    const MatchState& s = engine.state();
+    QCOMPARE(s.Throw, 1);
+    QCOMPARE(s.MarkCount, before.MarkCount);
+    QCOMPARE(s.r_MarkCount, before.r_MarkCount);
+    QCOMPARE(s.InputOpen, before.InputOpen);
+    QCOMPARE(s.RoundNo, before.RoundNo);
+    QCOMPARE(board.status, "記録入力受付中");
+    QVERIFY(board.correct_enabled);
+    QCOMPARE(board.darts[0], "19T");
+    QCOMPARE(board.darts[1], "");
+  }
+};
+
+QTEST_APPLESS_MAIN(ThrowEntryTest)
+#include "test_throw_entry.moc"
