@@ -1,0 +1,72 @@
+// Answers the modal message boxes that the code under test opens. Each box is recorded (text,
+// icon, caption, buttons, place, parent, modality) and closed with its OK button, so that no
+// test leaves a box open. on_box runs while the box is still open: a test can act there as a
+// user or a link event would while the box waits.
+#pragma once
+
+#include <QAbstractButton>
+#include <QApplication>
+#include <QMessageBox>
+#include <QObject>
+#include <QRect>
+#include <QTimer>
+#include <functional>
+#include <utility>
+#include <vector>
+
+namespace markwick::testing {
+
+struct AnsweredBox {
+  QString text;
+  QMessageBox::Icon icon = QMessageBox::NoIcon;
+  QString title;
+  QMessageBox::StandardButtons buttons;
+  Qt::TextFormat text_format = Qt::AutoText;
+  QRect frame;
+  bool has_parent = false;
+  Qt::WindowModality modality = Qt::NonModal;
+};
+
+class ModalBoxAnswerer : public QObject {
+ public:
+  ModalBoxAnswerer() {
+    timer_.setInterval(5);
+    QObject::connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
+    timer_.start();
+  }
+
+  std::function<void(const AnsweredBox&)> on_box;
+  std::vector<AnsweredBox> boxes;
+
+  std::vector<QString> Texts() const {
+    std::vector<QString> texts;
+    for (const AnsweredBox& box : boxes) texts.push_back(box.text);
+    return texts;
+  }
+
+ private:
+  void Answer() {
+    auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+    if (box == nullptr || !box->isVisible()) return;
+    AnsweredBox seen;
+    seen.text = box->text();
+    seen.icon = box->icon();
+    seen.title = box->windowTitle();
+    seen.buttons = box->standardButtons();
+    seen.text_format = box->textFormat();
+    seen.frame = box->frameGeometry();
+    seen.has_parent = box->parentWidget() != nullptr;
+    seen.modality = box->windowModality();
+    boxes.push_back(seen);
+    if (on_box) on_box(seen);
+    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
+      ok->click();
+    } else {
+      box->reject();
+    }
+  }
+
+  QTimer timer_;
+};
+
+}  // namespace markwick::testing

@@ -1,0 +1,101 @@
+// The handler gate: failures end in the error box and the program goes on; a handler that
+// arrives while another runs (a modal box open) waits and runs after it, in order of arrival.
+#include <QStringList>
+#include <QtTest>
+#include <stdexcept>
+
+#include "modal_box_answerer.h"
+#include "ui/form_font.h"
+#include "ui/handler_gate.h"
+#include "ui/message_boxes.h"
+
+using markwick::HandlerGate;
+using markwick::testing::ModalBoxAnswerer;
+
+class HandlerGateTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { markwick::InstallFontSubstitutes(); }
+
+  // A handler that fails is ended; its message is shown in the error box, with the full stop.
+  void failureIsShownInErrorBoxAndNextHandlerRuns() {
+    ModalBoxAnswerer answerer;
+    QStringList log;
+    HandlerGate::Run([&] {
+      log << "before";
+      throw std::runtime_error("非同期ソケットエラー 10061");
+      log << "after";  // never reached
+    });
+    QCOMPARE(answerer.boxes.size(), 1u);
+    QCOMPARE(answerer.boxes[0].text, QStringLiteral("非同期ソケットエラー 10061."));
+    QCOMPARE(answerer.boxes[0].icon, QMessageBox::Critical);
+    QVERIFY(!HandlerGate::Busy());
+
+    HandlerGate::Run([&] { log << "next"; });
+    QCOMPARE(log, QStringList({"before", "next"}));
+    QCOMPARE(answerer.boxes.size(), 1u);
+  }
+
+  // Something that is not a std::exception is caught and shown as well.
+  void otherThrownValueIsShownAsError() {
+    ModalBoxAnswerer answerer;
+    HandlerGate::Run([] { throw 42; });
+    QCOMPARE(answerer.boxes.size(), 1u);
+    QCOMPARE(answerer.boxes[0].icon, QMessageBox::Critical);
+    QVERIFY(!answerer.boxes[0].text.isEmpty());
+    QVERIFY(!HandlerGate::Busy());
+  }
+
+  // Handlers arriving while a handler waits for its box run after it, in order of arrival.
+  void handlersArrivingDuringModalBoxRunAfterItInOrder() {
+    ModalBoxAnswerer answerer;
+    QStringList log;
+    QStringList log_while_open;
+    answerer.on_box = [&](const markwick::testing::AnsweredBox&) {
+      if (!log_while_open.isEmpty()) return;
+      HandlerGate::Run([&] { log << "B"; });
+      HandlerGate::Run([&] { log << "C"; });
+      log_while_open = log;
+    };
+    HandlerGate::Run([&] {
+      log << "A starts";
+      markwick::ShowMessageBox(QStringLiteral("A"));
+      log << "A ends";
+    });
+    QCOMPARE(log_while_open, QStringList({"A starts"}));
+    QCOMPARE(log, QStringList({"A starts", "A ends", "B", "C"}));
+    QVERIFY(!HandlerGate::Busy());
+  }
+
+  // A queued handler that fails does not keep the ones after it from running; a handler that
+  // arrives while a queued one shows a box goes to the back of the queue.
+  void failingQueuedHandlerDoesNotStopTheOthers() {
+    ModalBoxAnswerer answerer;
+    QStringList log;
+    answerer.on_box = [&](const markwick::testing::AnsweredBox& box) {
+      if (box.text == "A") {
+        HandlerGate::Run([&] {
+          log << "B";
+          throw std::runtime_error("B failed");
+        });
+        HandlerGate::Run([&] {
+          log << "C";
+          markwick::ShowMessageBox(QStringLiteral("C"));
+        });
+      } else if (box.text == "C") {
+        HandlerGate::Run([&] { log << "D"; });
+      }
+    };
+    HandlerGate::Run([&] {
+      log << "A";
+      markwick::ShowMessageBox(QStringLiteral("A"));
+    });
+    QCOMPARE(log, QStringList({"A", "B", "C", "D"}));
+    QCOMPARE(answerer.Texts(), std::vector<QString>({"A", "B failed.", "C"}));
+    QCOMPARE(answerer.boxes[1].icon, QMessageBox::Critical);
+  }
+};
+
+QTEST_MAIN(HandlerGateTest)
+#include "test_handler_gate.moc"

@@ -1,0 +1,207 @@
+#include "board_window.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QFrame>
+#include <QGuiApplication>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QShowEvent>
+#include <algorithm>
+
+#include "auto_size_label.h"
+#include "form_font.h"
+#include "handler_gate.h"
+#include "message_boxes.h"
+#include "score_grid.h"
+#include "start_dialog.h"
+#include "state_dump.h"
+
+namespace markwick {
+namespace {
+
+QString FromUtf8(std::string_view text) {
+  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+QLineEdit* MakeDartBox(const QRect& layout, QWidget* parent) {
+  auto* box = new QLineEdit(parent);
+  box->setGeometry(layout);
+  box->setEnabled(false);
+  return box;
+}
+
+QPushButton* MakeButton(const QString& caption, const QRect& layout, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setGeometry(layout);
+  button->setEnabled(false);
+  return button;
+}
+
+}  // namespace
+
+TForm1::TForm1(TForm2& main_window)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                           Qt::WindowCloseButtonHint),
+      main_window_(main_window) {
+  setObjectName(QStringLiteral("Form1"));
+  setWindowTitle(QStringLiteral("Markwick"));
+  setFixedSize(270, 229);
+  setFont(FormFont(12));
+
+  StringGrid1 = new ScoreGrid(5, 9, 20, 17, this);
+  StringGrid1->setFont(FormFont(16));
+  StringGrid1->setGeometry(2, 0, 105, 161);
+  Button2 = MakeButton(QStringLiteral("修正"), QRect(4, 164, 69, 21), this);
+  Label6 = new AutoSizeLabel(QString(), QRect(84, 168, 4, 12), this);
+  Bevel1 = new QFrame(this);
+  Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+  Bevel1->setLineWidth(1);
+  Bevel1->setGeometry(4, 192, 69, 33);
+  Label5 = new AutoSizeLabel(QString(), QRect(8, 196, 25, 24), this);
+  Label5->setFont(FormFont(24));
+  Label4 = new AutoSizeLabel(QString(), QRect(36, 208, 32, 12), this);
+  Label1 = new AutoSizeLabel(QStringLiteral("1投目"), QRect(80, 192, 30, 12), this);
+  Label2 = new AutoSizeLabel(QStringLiteral("2投目"), QRect(124, 192, 30, 12), this);
+  Label3 = new AutoSizeLabel(QStringLiteral("3投目"), QRect(168, 192, 30, 12), this);
+  Edit1 = MakeDartBox(QRect(80, 204, 33, 20), this);
+  Edit2 = MakeDartBox(QRect(124, 204, 33, 20), this);
+  Edit3 = MakeDartBox(QRect(168, 204, 33, 20), this);
+  Button1 = MakeButton(QStringLiteral("送信"), QRect(212, 192, 53, 33), this);
+  dart_boxes_ = {Edit1, Edit2, Edit3};
+
+  StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
+  Button1->setObjectName(QStringLiteral("Button1"));
+  Button2->setObjectName(QStringLiteral("Button2"));
+  Label6->setObjectName(QStringLiteral("Label6"));
+
+  setTabOrder(StringGrid1, Edit1);
+  setTabOrder(Edit1, Edit2);
+  setTabOrder(Edit2, Edit3);
+  setTabOrder(Edit3, Button1);
+  setTabOrder(Button1, Button2);
+
+  connect(StringGrid1, &ScoreGrid::CellSelected, this, [this](int col, int row) {
+    HandlerGate::Run([this, col, row] { StringGrid1SelectCell(col, row); });
+  });
+  connect(Button1, &QPushButton::clicked, this,
+          [this] { HandlerGate::Run([this] { Button1Click(); }); });
+  connect(Button2, &QPushButton::clicked, this,
+          [this] { HandlerGate::Run([this] { Button2Click(); }); });
+  connect(Label6, &AutoSizeLabel::clicked, this,
+          [this] { HandlerGate::Run([this] { Label6Click(); }); });
+
+  // Creation: the engine puts the match state into its start values and writes the start
+  // texts; then the name columns are widened and the grid takes the width of its columns.
+  engine_.emplace(*this);
+  StringGrid1->SetColWidth(0, 100);
+  StringGrid1->SetColWidth(4, 100);
+  int width = 0;
+  for (int col = 0; col < StringGrid1->columnCount(); ++col) width += StringGrid1->ColWidth(col);
+  StringGrid1->resize(width + StringGrid1->columnCount(), StringGrid1->height());
+}
+
+TForm1::~TForm1() = default;
+
+void TForm1::StartLink(PlayerRole, const QString&) {
+  // The peer link is not part of this build yet: a board started this way has no link.
+}
+
+void TForm1::CloseLink() {}
+
+void TForm1::StringGrid1SelectCell(int col, int row) { engine_->StringGrid1SelectCell(col, row); }
+
+void TForm1::Button1Click() { engine_->Button1Click(); }
+
+void TForm1::Button2Click() { engine_->Button2Click(); }
+
+void TForm1::Label6Click() {
+  // The second text is built only once the first box has been closed.
+  ShowMessage(StateDumpFirstText(engine_->state()));
+  ShowMessage(StateDumpSecondText(engine_->state()));
+}
+
+void TForm1::FormShow() { main_window_.hide(); }
+
+void TForm1::FormClose() {
+  CloseLink();
+  QCoreApplication::quit();
+}
+
+void TForm1::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  if (event->spontaneous()) return;  // restored from the task bar, not shown anew
+  CentreOverMainWindow();
+  FormShow();
+}
+
+void TForm1::closeEvent(QCloseEvent* event) {
+  event->accept();
+  HandlerGate::Run([this] { FormClose(); });
+}
+
+void TForm1::CentreOverMainWindow() {
+  // Both windows have the same kind of frame, so centring the client areas centres the frames.
+  const QRect main = main_window_.geometry();
+  int left = main_window_.x() + (main.width() - width()) / 2;
+  int top = main_window_.y() + (main.height() - height()) / 2;
+  // A board that would stick out over the top or left edge of the screen is kept on it.
+  const QScreen* screen = main_window_.screen();
+  if (screen == nullptr) screen = QGuiApplication::primaryScreen();
+  if (screen != nullptr) {
+    const QRect area = screen->virtualGeometry();
+    left = std::max(left, area.left());
+    top = std::max(top, area.top());
+  }
+  move(left, top);
+}
+
+void TForm1::SetCellText(int col, int row, std::string_view text) {
+  StringGrid1->SetCell(col, row, FromUtf8(text));
+}
+
+std::string TForm1::CellText(int col, int row) const {
+  return StringGrid1->Cell(col, row).toUtf8().toStdString();
+}
+
+void TForm1::SetStatusText(std::string_view text) { Label6->SetCaption(FromUtf8(text)); }
+
+void TForm1::SetStatusColour(StatusColour colour) {
+  QPalette palette = Label6->palette();
+  switch (colour) {
+    case StatusColour::WindowText:
+      palette.setColor(QPalette::WindowText, this->palette().color(QPalette::WindowText));
+      break;
+    case StatusColour::Blue:
+      palette.setColor(QPalette::WindowText, QColor(0, 0, 255));
+      break;
+    case StatusColour::Red:
+      palette.setColor(QPalette::WindowText, QColor(255, 0, 0));
+      break;
+  }
+  Label6->setPalette(palette);
+}
+
+void TForm1::SetRoundText(std::string_view text) { Label5->SetCaption(FromUtf8(text)); }
+
+void TForm1::SetRoundMaxText(std::string_view text) { Label4->SetCaption(FromUtf8(text)); }
+
+void TForm1::SetDartText(int dart, std::string_view text) {
+  dart_boxes_.at(static_cast<size_t>(dart))->setText(FromUtf8(text));
+}
+
+void TForm1::SetSendEnabled(bool enabled) { Button1->setEnabled(enabled); }
+
+void TForm1::SetSendCaption(std::string_view caption) { Button1->setText(FromUtf8(caption)); }
+
+void TForm1::SetCorrectEnabled(bool enabled) { Button2->setEnabled(enabled); }
+
+void TForm1::ShowMessage(std::string_view text) { ShowMessageBox(FromUtf8(text)); }
+
+void TForm1::SendTurn(std::string_view) {
+  // Without a peer link the turn goes nowhere, as on a board opened without set-up.
+}
+
+}  // namespace markwick

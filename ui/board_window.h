@@ -1,0 +1,95 @@
+// The score board window Form1: the score grid, the dart boxes, the round counter, the send and
+// correct buttons and the status line. It is the Board of its match engine; every event of the
+// match enters through its handlers, each run through the handler gate.
+#pragma once
+
+#include <QWidget>
+#include <array>
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "engine/board.h"
+#include "engine/match_engine.h"
+
+class QFrame;
+class QLineEdit;
+class QPushButton;
+
+namespace markwick {
+
+class AutoSizeLabel;
+class ScoreGrid;
+class TForm2;
+
+// The role chosen in the start dialog; it decides the ports of the peer link.
+enum class PlayerRole { First, Second };
+
+class TForm1 : public QWidget, public Board {
+  Q_OBJECT
+
+ public:
+  // Creates the window, hidden, with the match state at its start values. main_window is the
+  // start dialog: the board stands centred over it when shown, and hides it.
+  explicit TForm1(TForm2& main_window);
+  ~TForm1() override;
+
+  MatchEngine& engine() { return *engine_; }
+  const MatchEngine& engine() const { return *engine_; }
+  TForm2& main_window() { return main_window_; }
+
+  // The start buttons' link set-up for the role, towards the rival's host: opens the listener
+  // (and, playing second, the outgoing connection). Throws std::exception on a failure.
+  void StartLink(PlayerRole role, const QString& rival_host);
+
+  // Handlers; each is entered through the handler gate.
+  void StringGrid1SelectCell(int col, int row);
+  void Button1Click();
+  void Button2Click();
+  void Label6Click();
+  void FormShow();
+  void FormClose();
+
+  // Board
+  void SetCellText(int col, int row, std::string_view text) override;
+  std::string CellText(int col, int row) const override;
+  void SetStatusText(std::string_view text) override;
+  void SetStatusColour(StatusColour colour) override;
+  void SetRoundText(std::string_view text) override;
+  void SetRoundMaxText(std::string_view text) override;
+  void SetDartText(int dart, std::string_view text) override;
+  void SetSendEnabled(bool enabled) override;
+  void SetSendCaption(std::string_view caption) override;
+  void SetCorrectEnabled(bool enabled) override;
+  void ShowMessage(std::string_view text) override;
+  void SendTurn(std::string_view text) override;
+
+  // Controls (owned by the window).
+  ScoreGrid* StringGrid1;
+  QPushButton* Button2;
+  AutoSizeLabel* Label6;
+  QFrame* Bevel1;
+  AutoSizeLabel* Label5;
+  AutoSizeLabel* Label4;
+  AutoSizeLabel* Label1;
+  AutoSizeLabel* Label2;
+  AutoSizeLabel* Label3;
+  QLineEdit* Edit1;
+  QLineEdit* Edit2;
+  QLineEdit* Edit3;
+  QPushButton* Button1;
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void CentreOverMainWindow();
+  void CloseLink();
+
+  TForm2& main_window_;
+  std::array<QLineEdit*, 3> dart_boxes_;
+  std::optional<MatchEngine> engine_;  // created last: it writes the start texts
+};
+
+}  // namespace markwick

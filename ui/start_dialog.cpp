@@ -1,0 +1,136 @@
+#include "start_dialog.h"
+
+#include <QCloseEvent>
+#include <QCoreApplication>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QPushButton>
+#include <stdexcept>
+#include <utility>
+
+#include "auto_size_label.h"
+#include "board_window.h"
+#include "form_font.h"
+#include "handler_gate.h"
+#include "settings_file.h"
+
+namespace markwick {
+namespace {
+
+constexpr char16_t kParameter[] = u"Parameter";
+constexpr char16_t kForm[] = u"Form";
+
+QLineEdit* MakeEdit(const QString& text, const QRect& layout, QWidget* parent) {
+  auto* edit = new QLineEdit(text, parent);
+  edit->setGeometry(layout);
+  return edit;
+}
+
+QPushButton* MakeButton(const QString& caption, const QRect& layout, QWidget* parent) {
+  auto* button = new QPushButton(caption, parent);
+  button->setGeometry(layout);
+  return button;
+}
+
+QGroupBox* MakeGroupBox(const QString& title, const QRect& layout, QWidget* parent) {
+  auto* box = new QGroupBox(title, parent);
+  box->setGeometry(layout);
+  return box;
+}
+
+std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
+
+}  // namespace
+
+TForm2::TForm2(QString settings_path)
+    : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      settings_path_(std::move(settings_path)) {
+  setObjectName(QStringLiteral("Form2"));
+  setWindowTitle(QStringLiteral("Markwick: StartGame"));
+  setFixedSize(385, 153);
+  setFont(FormFont(12));
+
+  GroupBox1 = MakeGroupBox(QStringLiteral("先攻プレイヤー"), QRect(4, 4, 377, 45), this);
+  Label1 = new AutoSizeLabel(QStringLiteral("プレイヤー名："), QRect(8, 20, 73, 12), GroupBox1);
+  Edit1 = MakeEdit(QStringLiteral("Player1"), QRect(84, 16, 201, 20), GroupBox1);
+  Button1 = MakeButton(QStringLiteral("先攻いきます"), QRect(292, 12, 77, 25), GroupBox1);
+  GroupBox2 = MakeGroupBox(QStringLiteral("後攻プレイヤー"), QRect(4, 52, 377, 45), this);
+  Label3 = new AutoSizeLabel(QStringLiteral("プレイヤー名："), QRect(8, 20, 73, 12), GroupBox2);
+  Edit2 = MakeEdit(QStringLiteral("Player2"), QRect(84, 16, 201, 20), GroupBox2);
+  Button2 = MakeButton(QStringLiteral("後攻待ちます"), QRect(292, 16, 77, 25), GroupBox2);
+  Label5 = new AutoSizeLabel(QStringLiteral("相手のIPアドレス："), QRect(8, 108, 92, 12), this);
+  Edit3 = MakeEdit(QStringLiteral("XXX.XXX.XXX.XXX"), QRect(104, 104, 273, 20), this);
+  Button3 = MakeButton(QStringLiteral("設定しないでGo"), QRect(8, 132, 89, 17), this);
+  Label2 =
+      new AutoSizeLabel(QStringLiteral("使用ポート：50100、50001"), QRect(248, 136, 129, 12), this);
+
+  setTabOrder(Edit1, Button1);
+  setTabOrder(Button1, Edit2);
+  setTabOrder(Edit2, Button2);
+  setTabOrder(Button2, Edit3);
+  setTabOrder(Edit3, Button3);
+
+  connect(Button1, &QPushButton::clicked, this,
+          [this] { HandlerGate::Run([this] { Button1Click(); }); });
+  connect(Button2, &QPushButton::clicked, this,
+          [this] { HandlerGate::Run([this] { Button2Click(); }); });
+  connect(Button3, &QPushButton::clicked, this,
+          [this] { HandlerGate::Run([this] { Button3Click(); }); });
+
+  FormCreate();
+}
+
+void TForm2::SetBoard(TForm1& board) { board_ = &board; }
+
+TForm1& TForm2::Board() const {
+  if (board_ == nullptr) throw std::logic_error("the start dialog has no score board");
+  return *board_;
+}
+
+void TForm2::FormCreate() {
+  const SettingsFile settings(settings_path_);
+  const int top = settings.ReadInteger(kForm, u"TOP", 140);
+  const int left = settings.ReadInteger(kForm, u"LEFT", 511);
+  move(left, top);
+  Edit1->setText(settings.ReadString(kParameter, u"FName", QStringLiteral("Player1")));
+  Edit2->setText(settings.ReadString(kParameter, u"SName", QStringLiteral("Player2")));
+  Edit3->setText(settings.ReadString(kParameter, u"IPAddress", QStringLiteral("xxx.XXX.xxx.XXX")));
+}
+
+void TForm2::SaveParam() {
+  const SettingsFile settings(settings_path_);
+  settings.WriteString(kParameter, u"IPAddress", Edit3->text());
+  settings.WriteString(kParameter, u"FName", Edit1->text());
+  settings.WriteString(kParameter, u"SName", Edit2->text());
+  settings.WriteInteger(kForm, u"TOP", y());
+  settings.WriteInteger(kForm, u"LEFT", x());
+}
+
+void TForm2::Button1Click() {
+  TForm1& board = Board();
+  board.engine().ChooseFirstPlayer(ToUtf8(Edit1->text()));  // own name, roles, status, Button2
+  board.StartLink(PlayerRole::First, Edit3->text());
+  SaveParam();
+  board.setWindowTitle(QStringLiteral("Markwick [先攻]"));
+  board.show();
+}
+
+void TForm2::Button2Click() {
+  TForm1& board = Board();
+  board.engine().ChooseSecondPlayer(ToUtf8(Edit2->text()));  // own name, roles, round, status
+  board.StartLink(PlayerRole::Second, Edit3->text());
+  SaveParam();
+  board.setWindowTitle(QStringLiteral("Markwick [後攻]"));
+  board.show();
+}
+
+void TForm2::Button3Click() { Board().show(); }
+
+void TForm2::FormClose() { QCoreApplication::quit(); }
+
+void TForm2::closeEvent(QCloseEvent* event) {
+  event->accept();
+  HandlerGate::Run([this] { FormClose(); });
+}
+
+}  // namespace markwick

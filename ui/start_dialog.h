@@ -1,0 +1,65 @@
+// The start dialog Form2, the program's main window: the own name for either role, the
+// rival's address and the three start buttons. Its position and texts come from the settings
+// file when it is created; the two role buttons save them again.
+#pragma once
+
+#include <QString>
+#include <QWidget>
+
+class QGroupBox;
+class QLineEdit;
+class QPushButton;
+
+namespace markwick {
+
+class AutoSizeLabel;
+class TForm1;
+
+class TForm2 : public QWidget {
+  Q_OBJECT
+
+ public:
+  // Creates the dialog, hidden, at the position and with the texts read from the settings
+  // file at settings_path (the defaults where it has none).
+  explicit TForm2(QString settings_path);
+
+  // The score board that the start buttons set up and show; set before the dialog is shown.
+  void SetBoard(TForm1& board);
+  const QString& settings_path() const { return settings_path_; }
+
+  // Handlers; each is entered through the handler gate.
+  void Button1Click();
+  void Button2Click();
+  void Button3Click();
+  void FormClose();
+
+  // Writes the address, both names and the dialog's position into the settings file.
+  // Throws SettingsWriteError when the file cannot be written.
+  void SaveParam();
+
+  // Controls (owned by the dialog).
+  QGroupBox* GroupBox1;
+  AutoSizeLabel* Label1;
+  QLineEdit* Edit1;
+  QPushButton* Button1;
+  QGroupBox* GroupBox2;
+  AutoSizeLabel* Label3;
+  QLineEdit* Edit2;
+  QPushButton* Button2;
+  AutoSizeLabel* Label5;
+  QLineEdit* Edit3;
+  QPushButton* Button3;
+  AutoSizeLabel* Label2;
+
+ protected:
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void FormCreate();
+  TForm1& Board() const;
+
+  QString settings_path_;
+  TForm1* board_ = nullptr;  // not owned
+};
+
+}  // namespace markwick
