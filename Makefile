@@ -14,6 +14,11 @@ test: deps build/build.ninja
 	cmake --build build
 	cd build && $(CTEST)
 
+# Builds and starts the program; its settings file is build/app/Markwick.ini.
+run: deps build/build.ninja
+	cmake --build build --target Markwick
+	build/app/Markwick
+
 test-sanitize: deps
 	cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARKWICK_SANITIZE=ON
 	cmake --build build-sanitize

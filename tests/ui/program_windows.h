@@ -1,0 +1,43 @@
+// The program's two windows as main creates them, with the settings file at a given path, and
+// the user's actions on them through the real window events.
+#pragma once
+
+#include <QPushButton>
+#include <QWindow>
+#include <QtTest>
+
+#include "ui/board_window.h"
+#include "ui/score_grid.h"
+#include "ui/start_dialog.h"
+
+namespace markwick::testing {
+
+struct ProgramWindows {
+  explicit ProgramWindows(const QString& settings_path) : Form2(settings_path), Form1(Form2) {
+    Form2.SetBoard(Form1);
+  }
+
+  TForm2 Form2;
+  TForm1 Form1;  // refers to Form2, so destroyed first
+};
+
+// The centre of a grid cell in the board window's coordinates.
+inline QPoint CellCentre(TForm1& board, int col, int row) {
+  ScoreGrid* grid = board.StringGrid1;
+  const QRect rect = grid->visualRect(grid->model()->index(row, col));
+  return grid->viewport()->mapTo(&board, rect.center());
+}
+
+// A click of the left button on a grid cell, delivered to the board's window.
+inline void ClickCell(TForm1& board, int col, int row) {
+  QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, CellCentre(board, col, row));
+}
+
+// A click on a push button where it stands in its window.
+inline void ClickButton(QPushButton* button) {
+  QWidget* window = button->window();
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {},
+                    button->mapTo(window, button->rect().center()));
+}
+
+}  // namespace markwick::testing

@@ -1,0 +1,366 @@
+// The score board window: its layout after creation, the grid, a whole turn entered by clicks
+// on grid cells with corrections and the send, the mark symbols and score cells, the selection
+// rules as throws, and the state dump.
+#include <QFrame>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "engine/match_engine.h"
+#include "modal_box_answerer.h"
+#include "program_windows.h"
+#include "ui/auto_size_label.h"
+#include "ui/form_font.h"
+#include "ui/state_dump.h"
+
+using markwick::TForm1;
+using markwick::testing::ClickButton;
+using markwick::testing::ClickCell;
+using markwick::testing::ModalBoxAnswerer;
+using markwick::testing::ProgramWindows;
+
+namespace {
+
+const QColor kBlue(0, 0, 255);
+const QColor kRed(255, 0, 0);
+
+QColor StatusColour(const TForm1& board) {
+  return board.Label6->palette().color(QPalette::WindowText);
+}
+
+QStringList DartBoxes(const TForm1& board) {
+  return {board.Edit1->text(), board.Edit2->text(), board.Edit3->text()};
+}
+
+// The own (column 0) or rival (column 4) texts of the target rows 1..7.
+QStringList MarkColumn(const TForm1& board, int col) {
+  QStringList texts;
+  for (int row = 1; row <= 7; ++row) texts << board.StringGrid1->Cell(col, row);
+  return texts;
+}
+
+}  // namespace
+
+class BoardWindowTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    markwick::InstallFontSubstitutes();
+    answerer_ = std::make_unique<ModalBoxAnswerer>();
+  }
+
+  void init() {
+    QVERIFY(dir_.isValid());
+    answerer_->boxes.clear();
+    answerer_->on_box = nullptr;
+    windows_ = std::make_unique<ProgramWindows>(dir_.filePath("Markwick.ini"));
+    windows_->Form2.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&windows_->Form2));
+  }
+
+  void cleanup() {
+    windows_.reset();
+    QFile::remove(dir_.filePath("Markwick.ini"));
+  }
+
+  // The window after creation: fixed client size, caption, caption buttons, and every control
+  // at its place with its start text and state.
+  void windowAfterCreation() {
+    TForm1& board = Board();
+    QVERIFY(!board.isVisible());
+    QCOMPARE(board.windowTitle(), QStringLiteral("Markwick"));
+    QCOMPARE(board.minimumSize(), QSize(270, 229));
+    QCOMPARE(board.maximumSize(), QSize(270, 229));
+    const Qt::WindowFlags flags = board.windowFlags();
+    QVERIFY(flags & Qt::WindowMinimizeButtonHint);
+    QVERIFY(flags & Qt::WindowCloseButtonHint);
+    QVERIFY(flags & Qt::WindowSystemMenuHint);
+    QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
+    QCOMPARE(board.font().pixelSize(), 12);
+    QCOMPARE(board.font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+
+    QCOMPARE(board.StringGrid1->geometry(), QRect(2, 0, 265, 161));
+    QCOMPARE(board.Button2->geometry(), QRect(4, 164, 69, 21));
+    QCOMPARE(board.Label6->geometry(), QRect(84, 168, 4, 12));
+    QCOMPARE(board.Bevel1->geometry(), QRect(4, 192, 69, 33));
+    QCOMPARE(board.Bevel1->frameShadow(), QFrame::Sunken);
+    QCOMPARE(board.Edit1->geometry(), QRect(80, 204, 33, 20));
+    QCOMPARE(board.Edit2->geometry(), QRect(124, 204, 33, 20));
+    QCOMPARE(board.Edit3->geometry(), QRect(168, 204, 33, 20));
+    QCOMPARE(board.Button1->geometry(), QRect(212, 192, 53, 33));
+    const struct {
+      markwick::AutoSizeLabel* label;
+      QPoint place;
+      int height;
+      QString text;
+    } labels[] = {{board.Label5, {8, 196}, 24, "1"},
+                  {board.Label4, {36, 208}, 12, "／20R"},
+                  {board.Label1, {80, 192}, 12, "1投目"},
+                  {board.Label2, {124, 192}, 12, "2投目"},
+                  {board.Label3, {168, 192}, 12, "3投目"}};
+    for (const auto& label : labels) {
+      QCOMPARE(label.label->text(), label.text);
+      QCOMPARE(label.label->pos(), label.place);
+      QCOMPARE(label.label->height(), label.height);
+      QVERIFY(label.label->width() > 0);
+    }
+    QCOMPARE(board.Label5->font().pixelSize(), 24);
+
+    QCOMPARE(board.Button1->text(), QStringLiteral("送信"));
+    QCOMPARE(board.Button2->text(), QStringLiteral("修正"));
+    QVERIFY(!board.Button1->isEnabled());
+    QVERIFY(!board.Button2->isEnabled());
+    for (QLineEdit* box : {board.Edit1, board.Edit2, board.Edit3}) {
+      QVERIFY(!box->isEnabled());
+      QVERIFY(box->text().isEmpty());
+    }
+    QVERIFY(board.Label6->text().isEmpty());
+
+    // Tab order: grid, the three boxes, send, correct.
+    const QList<QWidget*> order = {board.StringGrid1, board.Edit1,   board.Edit2,
+                                   board.Edit3,       board.Button1, board.Button2};
+    QList<QWidget*> chain;
+    for (QWidget* w = board.StringGrid1; chain.size() < order.size(); w = w->nextInFocusChain()) {
+      if (order.contains(w)) chain << w;
+      QVERIFY(w->nextInFocusChain() != board.StringGrid1 || chain.size() == order.size());
+    }
+    QCOMPARE(chain, order);
+  }
+
+  // The grid after creation: widths 100, 20, 20, 20, 100 in a grid of 265; rows of 17 pixels;
+  // the fixed texts, the start names and no marks.
+  void gridAfterCreation() {
+    markwick::ScoreGrid* grid = Board().StringGrid1;
+    QCOMPARE(grid->columnCount(), 5);
+    QCOMPARE(grid->rowCount(), 9);
+    const int widths[5] = {100, 20, 20, 20, 100};
+    for (int col = 0; col < 5; ++col) QCOMPARE(grid->ColWidth(col), widths[col]);
+    for (int row = 0; row < 9; ++row) QCOMPARE(grid->RowHeight(row), 17);
+    QCOMPARE(grid->width(), 265);
+    QCOMPARE(grid->font().pixelSize(), 16);
+
+    const QString expected[9][5] = {
+        {"FirstPlayer", "D", "", "T", "SecondPlayer"},
+        {"", "", "20", "", ""},
+        {"", "", "19", "", ""},
+        {"", "", "18", "", ""},
+        {"", "", "17", "", ""},
+        {"", "", "16", "", ""},
+        {"", "", "15", "", ""},
+        {"", "", "BU", "外", ""},
+        {"", "", "計", "", ""},
+    };
+    for (int row = 0; row < 9; ++row) {
+      for (int col = 0; col < 5; ++col) QCOMPARE(grid->Cell(col, row), expected[row][col]);
+    }
+  }
+
+  // "設定しないでGo": a board with no roles set; a whole turn by clicks, then the send. The
+  // correction button stays disabled on such a board.
+  void turnOnBoardOpenedWithoutSetUp() {
+    TForm1& board = Board();
+    ClickButton(windows_->Form2.Button3);
+    QVERIFY(QTest::qWaitForWindowExposed(&board));
+    QVERIFY(Board().Label6->text().isEmpty());
+    QVERIFY(!board.Button2->isEnabled());
+
+    ClickCell(board, 3, 1);  // triple 20
+    ClickCell(board, 2, 1);  // single 20: one mark beyond the third
+    QCOMPARE(DartBoxes(board), QStringList({"20T", "20S", ""}));
+    QVERIFY(!board.Button1->isEnabled());
+    ClickButton(board.Button2);  // disabled: nothing taken back
+    QCOMPARE(board.engine().state().Throw, 2);
+
+    ClickCell(board, 1, 7);  // double bull
+    QCOMPARE(DartBoxes(board), QStringList({"20T", "20S", "DB"}));
+    QCOMPARE(MarkColumn(board, 0), QStringList({"○", "", "", "", "", "", "×"}));
+    QCOMPARE(board.StringGrid1->Cell(0, 8), QStringLiteral("20"));
+    QVERIFY(board.Button1->isEnabled());
+
+    ClickCell(board, 2, 2);  // a fourth dart is not entered
+    QCOMPARE(board.engine().state().Throw, 3);
+
+    ClickButton(board.Button1);
+    QCOMPARE(DartBoxes(board), QStringList({"", "", ""}));
+    QCOMPARE(board.Button1->text(), QStringLiteral("待ち"));
+    QVERIFY(!board.Button1->isEnabled());
+    QVERIFY(!board.Button2->isEnabled());
+    QCOMPARE(board.Label6->text(), QStringLiteral("相手入力待ち"));
+    QCOMPARE(StatusColour(board), kRed);
+    QCOMPARE(board.engine().state().MarkCount[0], 4);
+    QCOMPARE(board.StringGrid1->Cell(0, 8), QStringLiteral("20"));
+    QVERIFY(answerer_->boxes.empty());
+  }
+
+  // Playing first: darts, corrections back to the opening of the turn, the refusal when there
+  // is nothing left to take back, darts again and the send.
+  void turnWithCorrectionsAndSend() {
+    TForm1& board = Board();
+    ClickButton(windows_->Form2.Button1);
+    QVERIFY(QTest::qWaitForWindowExposed(&board));
+    QVERIFY(board.Button2->isEnabled());
+
+    ClickCell(board, 1, 2);  // double 19
+    ClickCell(board, 3, 2);  // triple 19: 5 marks, 38 points
+    ClickCell(board, 3, 7);  // miss
+    QCOMPARE(DartBoxes(board), QStringList({"19D", "19T", "×"}));
+    QCOMPARE(board.StringGrid1->Cell(0, 8), QStringLiteral("38"));
+    QVERIFY(board.Button1->isEnabled());
+
+    ClickButton(board.Button2);
+    QCOMPARE(DartBoxes(board), QStringList({"19D", "19T", ""}));
+    QVERIFY(!board.Button1->isEnabled());
+    ClickButton(board.Button2);
+    QCOMPARE(DartBoxes(board), QStringList({"19D", "", ""}));
+    QCOMPARE(MarkColumn(board, 0)[1], QStringLiteral("×"));
+    QCOMPARE(board.StringGrid1->Cell(0, 8), QStringLiteral("0"));
+    ClickButton(board.Button2);
+    QCOMPARE(DartBoxes(board), QStringList({"", "", ""}));
+    QCOMPARE(MarkColumn(board, 0)[1], QString());
+    QVERIFY(answerer_->boxes.empty());
+
+    ClickButton(board.Button2);  // nothing left to take back
+    QCOMPARE(answerer_->boxes.size(), 1u);
+    QCOMPARE(answerer_->boxes[0].text, QStringLiteral("修正する記録がありません！"));
+    QCOMPARE(answerer_->boxes[0].icon, QMessageBox::NoIcon);
+    QCOMPARE(answerer_->boxes[0].title, QStringLiteral("Integrationtest-boardwindow"));
+
+    ClickCell(board, 2, 3);
+    ClickCell(board, 2, 4);
+    ClickCell(board, 2, 5);
+    QCOMPARE(DartBoxes(board), QStringList({"18S", "17S", "16S"}));
+    ClickButton(board.Button1);
+    QCOMPARE(board.Label6->text(), QStringLiteral("相手入力待ち"));
+    QCOMPARE(StatusColour(board), kRed);
+    QCOMPARE(board.Button1->text(), QStringLiteral("待ち"));
+    QCOMPARE(MarkColumn(board, 0), QStringList({"", "", "＼", "＼", "＼", "", ""}));
+    QCOMPARE(board.engine().state().MarkCount[1], 0);
+  }
+
+  // Symbols: 1 "＼", 2 "×", 3 or more "○", both sides closed "－－" from the dart that closes
+  // it; a correction brings the single symbols back.
+  void markSymbolsFollowMarksOfBothSides() {
+    TForm1& board = Board();
+    ClickButton(windows_->Form2.Button1);
+    QVERIFY(QTest::qWaitForWindowExposed(&board));
+    auto& rival = board.engine().state().r_MarkCount;
+    rival = {3, 1, 2, 5, 0, 0, 3, 0};
+    board.engine().ShowMarks();
+    QCOMPARE(MarkColumn(board, 4), QStringList({"○", "＼", "×", "○", "", "", "○"}));
+
+    ClickCell(board, 1, 1);  // double 20: own 2, rival closed
+    QCOMPARE(MarkColumn(board, 0)[0], QStringLiteral("×"));
+    QCOMPARE(MarkColumn(board, 4)[0], QStringLiteral("○"));
+    ClickCell(board, 2, 1);  // single 20: own 3, both closed
+    QCOMPARE(MarkColumn(board, 0)[0], QStringLiteral("－－"));
+    QCOMPARE(MarkColumn(board, 4)[0], QStringLiteral("－－"));
+    ClickCell(board, 3, 6);  // triple 15: own 3, rival open
+    QCOMPARE(MarkColumn(board, 0), QStringList({"－－", "", "", "", "", "○", ""}));
+    QCOMPARE(MarkColumn(board, 4), QStringList({"－－", "＼", "×", "○", "", "", "○"}));
+
+    ClickButton(board.Button2);
+    ClickButton(board.Button2);
+    QCOMPARE(MarkColumn(board, 0)[0], QStringLiteral("×"));
+    QCOMPARE(MarkColumn(board, 4)[0], QStringLiteral("○"));
+    QCOMPARE(board.StringGrid1->Cell(0, 0), windows_->Form2.Edit1->text());
+    QCOMPARE(board.StringGrid1->Cell(2, 8), QStringLiteral("計"));
+  }
+
+  // The score cells: the own one follows each dart, the rival's is set when the rival's turn
+  // arrives, which also opens the next own turn.
+  void scoreCellsAndTheRivalsTurn() {
+    TForm1& board = Board();
+    ClickButton(windows_->Form2.Button1);
+    QVERIFY(QTest::qWaitForWindowExposed(&board));
+    ClickCell(board, 3, 1);
+    QCOMPARE(board.StringGrid1->Cell(0, 8), QStringLiteral("0"));
+    ClickCell(board, 3, 1);  // 6 marks on 20: 60
+    QCOMPARE(board.StringGrid1->Cell(0, 8), QStringLiteral("60"));
+    ClickCell(board, 3, 7);
+    ClickButton(board.Button1);
+
+    board.engine().ServerSocket1ClientRead("25,25,19,3,2,1,");  // 5 on the bull: 50
+    QCOMPARE(board.StringGrid1->Cell(4, 8), QStringLiteral("50"));
+    QCOMPARE(board.StringGrid1->Cell(0, 8), QStringLiteral("60"));
+    QCOMPARE(MarkColumn(board, 4), QStringList({"", "＼", "", "", "", "", "○"}));
+    QCOMPARE(board.Label5->text(), QStringLiteral("2"));
+    QCOMPARE(board.Label6->text(), QStringLiteral("記録入力受付中"));
+    QCOMPARE(StatusColour(board), kBlue);
+    QCOMPARE(board.Button1->text(), QStringLiteral("送信"));
+    QVERIFY(board.Button2->isEnabled());
+  }
+
+  // A second press on the current cell is a second dart; a double click is one dart; dragging
+  // with the button held enters a dart for each cell entered; keys move and enter as well.
+  void gridSelectionsAreDarts() {
+    TForm1& board = Board();
+    ClickButton(windows_->Form2.Button1);
+    QVERIFY(QTest::qWaitForWindowExposed(&board));
+    ClickCell(board, 2, 2);
+    ClickCell(board, 2, 2);
+    QCOMPARE(DartBoxes(board), QStringList({"19S", "19S", ""}));
+    ClickButton(board.Button2);
+    ClickButton(board.Button2);
+
+    QTest::mouseDClick(board.windowHandle(), Qt::LeftButton, {},
+                       markwick::testing::CellCentre(board, 1, 3));
+    QCOMPARE(DartBoxes(board), QStringList({"18D", "", ""}));
+
+    QWindow* window = board.windowHandle();
+    QTest::mousePress(window, Qt::LeftButton, {}, markwick::testing::CellCentre(board, 3, 4));
+    QTest::mouseMove(window, markwick::testing::CellCentre(board, 3, 5));
+    QTest::mouseRelease(window, Qt::LeftButton, {}, markwick::testing::CellCentre(board, 3, 5));
+    QCOMPARE(DartBoxes(board), QStringList({"18D", "17T", "16T"}));
+
+    ClickButton(board.Button2);
+    ClickButton(board.Button2);
+    board.StringGrid1->setFocus();
+    QTest::keyClick(board.StringGrid1, Qt::Key_Down);  // from (3,5) to (3,6)
+    QCOMPARE(DartBoxes(board), QStringList({"18D", "15T", ""}));
+  }
+
+  // A click on the status line shows the two texts of the state dump, the second one built
+  // once the first box has been closed; the clickable area of the empty line is 4 x 12.
+  void stateDumpShowsTwoBoxes() {
+    TForm1& board = Board();
+    ClickButton(windows_->Form2.Button3);
+    QVERIFY(QTest::qWaitForWindowExposed(&board));
+    ClickCell(board, 3, 1);
+    ClickCell(board, 2, 7);
+
+    const markwick::MatchState& state = board.engine().state();
+    const QString first = QString::fromStdString(markwick::StateDumpFirstText(state));
+    answerer_->on_box = [&](const markwick::testing::AnsweredBox&) {
+      // While the first box is open the state changes: the second text must show it.
+      board.engine().state().nowdata[3] = 99;
+      answerer_->on_box = nullptr;
+    };
+    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, QPoint(90, 174));  // beside it
+    QVERIFY(answerer_->boxes.empty());
+    QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, QPoint(86, 174));
+    QCOMPARE(answerer_->boxes.size(), 2u);
+    QCOMPARE(answerer_->boxes[0].text, first);
+    QVERIFY(first.startsWith(QStringLiteral("Throw:2\r\nMarkCount\r\n")));
+    QCOMPARE(first.split(QStringLiteral("\r\n"))[21], QStringLiteral("showdata[2]"));
+    QCOMPARE(answerer_->boxes[1].text,
+             QString::fromStdString(markwick::StateDumpSecondText(state)));
+    QVERIFY(answerer_->boxes[1].text.endsWith(QStringLiteral("3投:99")));
+    for (const auto& box : answerer_->boxes) {
+      QCOMPARE(box.icon, QMessageBox::NoIcon);
+      QCOMPARE(box.title, QStringLiteral("Integrationtest-boardwindow"));
+    }
+    QCOMPARE(state.Throw, 2);
+  }
+
+ private:
+  TForm1& Board() { return windows_->Form1; }
+
+  QTemporaryDir dir_;
+  std::unique_ptr<ModalBoxAnswerer> answerer_;
+  std::unique_ptr<ProgramWindows> windows_;
+};
+
+QTEST_MAIN(BoardWindowTest)
+#include "test_board_window.moc"

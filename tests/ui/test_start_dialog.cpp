@@ -1,0 +1,239 @@
+// The start dialog: its layout and the values it reads from the settings file, the steps of
+// the two role buttons and of "設定しないでGo", and a settings file that cannot be written.
+#include <QDir>
+#include <QFile>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "modal_box_answerer.h"
+#include "program_windows.h"
+#include "ui/auto_size_label.h"
+#include "ui/form_font.h"
+#include "ui/settings_file.h"
+
+using markwick::TForm1;
+using markwick::TForm2;
+using markwick::testing::ClickButton;
+using markwick::testing::ModalBoxAnswerer;
+using markwick::testing::ProgramWindows;
+
+class StartDialogTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    markwick::InstallFontSubstitutes();
+    answerer_ = std::make_unique<ModalBoxAnswerer>();
+  }
+
+  void init() {
+    dir_ = std::make_unique<QTemporaryDir>();
+    QVERIFY(dir_->isValid());
+    settings_path_ = dir_->filePath("Markwick.ini");
+    answerer_->boxes.clear();
+  }
+
+  void cleanup() {
+    windows_.reset();
+    dir_.reset();
+  }
+
+  // First start, no settings file: left 511, top 140, "Player1", "Player2", "xxx.XXX.xxx.XXX";
+  // the dialog's caption, size, caption buttons, font and controls.
+  void firstStartWithoutSettingsFile() {
+    Create();
+    TForm2& dialog = Dialog();
+    QCOMPARE(dialog.pos(), QPoint(511, 140));
+    QCOMPARE(dialog.Edit1->text(), QStringLiteral("Player1"));
+    QCOMPARE(dialog.Edit2->text(), QStringLiteral("Player2"));
+    QCOMPARE(dialog.Edit3->text(), QStringLiteral("xxx.XXX.xxx.XXX"));
+    QVERIFY(!QFile::exists(settings_path_));
+
+    QCOMPARE(dialog.windowTitle(), QStringLiteral("Markwick: StartGame"));
+    QCOMPARE(dialog.minimumSize(), QSize(385, 153));
+    QCOMPARE(dialog.maximumSize(), QSize(385, 153));
+    const Qt::WindowFlags flags = dialog.windowFlags();
+    QVERIFY(flags & Qt::CustomizeWindowHint);
+    QVERIFY(!(flags & (Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                       Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)));
+    QCOMPARE(dialog.font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+    QCOMPARE(dialog.font().pixelSize(), 12);
+
+    QCOMPARE(dialog.GroupBox1->geometry(), QRect(4, 4, 377, 45));
+    QCOMPARE(dialog.GroupBox1->title(), QStringLiteral("先攻プレイヤー"));
+    QCOMPARE(dialog.Edit1->geometry(), QRect(84, 16, 201, 20));
+    QCOMPARE(dialog.Edit1->parentWidget(), dialog.GroupBox1);
+    QCOMPARE(dialog.Button1->geometry(), QRect(292, 12, 77, 25));
+    QCOMPARE(dialog.Button1->text(), QStringLiteral("先攻いきます"));
+    QCOMPARE(dialog.GroupBox2->geometry(), QRect(4, 52, 377, 45));
+    QCOMPARE(dialog.GroupBox2->title(), QStringLiteral("後攻プレイヤー"));
+    QCOMPARE(dialog.Edit2->geometry(), QRect(84, 16, 201, 20));
+    QCOMPARE(dialog.Edit2->parentWidget(), dialog.GroupBox2);
+    QCOMPARE(dialog.Button2->geometry(), QRect(292, 16, 77, 25));
+    QCOMPARE(dialog.Button2->text(), QStringLiteral("後攻待ちます"));
+    QCOMPARE(dialog.Edit3->geometry(), QRect(104, 104, 273, 20));
+    QCOMPARE(dialog.Button3->geometry(), QRect(8, 132, 89, 17));
+    QCOMPARE(dialog.Button3->text(), QStringLiteral("設定しないでGo"));
+    QCOMPARE(dialog.Label1->pos(), QPoint(8, 20));
+    QCOMPARE(dialog.Label1->text(), QStringLiteral("プレイヤー名："));
+    QCOMPARE(dialog.Label3->pos(), QPoint(8, 20));
+    QCOMPARE(dialog.Label5->pos(), QPoint(8, 108));
+    QCOMPARE(dialog.Label5->text(), QStringLiteral("相手のIPアドレス："));
+    QCOMPARE(dialog.Label2->text(), QStringLiteral("使用ポート：50100、50001"));
+    QCOMPARE(dialog.Label2->y(), 136);
+    // The port label stays inside the dialog whatever the width of the substitute font.
+    QVERIFY(dialog.Label2->geometry().right() < dialog.width());
+  }
+
+  // The five keys are read into the position and the three boxes (Shift-JIS in the file).
+  void settingsFileGivesPositionAndTexts() {
+    QFile file(settings_path_);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(
+        "[Parameter]\r\nIPAddress=192.168.0.7\r\nFName=\x90\xe6\x8d\x55\r\n"
+        "SName=\r\n[Form]\r\nTOP=0x20\r\nleft=300\r\n");
+    file.close();
+    Create();
+    QCOMPARE(Dialog().pos(), QPoint(300, 32));
+    QCOMPARE(Dialog().Edit1->text(), QStringLiteral("先攻"));
+    QCOMPARE(Dialog().Edit2->text(), QString());
+    QCOMPARE(Dialog().Edit3->text(), QStringLiteral("192.168.0.7"));
+  }
+
+  // "先攻いきます": own name from Edit1, first player with input open, blue status, correct
+  // button enabled, settings saved, role caption, board shown centred and the dialog hidden.
+  void playFirst() {
+    Create();
+    Dialog().Edit1->setText(QStringLiteral("太郎 A,B"));
+    Dialog().Edit2->setText(QStringLiteral("unused"));
+    Dialog().Edit3->setText(QStringLiteral("10.0.0.2"));
+    ClickButton(Dialog().Button1);
+
+    TForm1& board = Board();
+    QVERIFY(answerer_->boxes.empty());
+    QCOMPARE(board.StringGrid1->Cell(0, 0), QStringLiteral("太郎 A,B"));
+    QVERIFY(board.engine().state().IsFirstPlayer);
+    QVERIFY(board.engine().state().InputOpen);
+    QCOMPARE(board.Label6->text(), QStringLiteral("記録入力受付中"));
+    QCOMPARE(board.Label6->palette().color(QPalette::WindowText), QColor(0, 0, 255));
+    QVERIFY(board.Button2->isEnabled());
+    QVERIFY(!board.Button1->isEnabled());
+    QCOMPARE(board.Label5->text(), QStringLiteral("1"));
+    QCOMPARE(board.windowTitle(), QStringLiteral("Markwick [先攻]"));
+    CheckBoardReplacedDialog();
+    CheckSaved("10.0.0.2", "太郎 A,B", "unused");
+  }
+
+  // "後攻待ちます": own name from Edit2, second player waiting, round 1, red status, correct
+  // button disabled, settings saved, role caption, board shown centred and the dialog hidden.
+  void playSecond() {
+    Create();
+    Dialog().Edit1->setText(QStringLiteral("unused"));
+    Dialog().Edit2->setText(QStringLiteral("花子"));
+    ClickButton(Dialog().Button2);
+
+    TForm1& board = Board();
+    QVERIFY(answerer_->boxes.empty());
+    QCOMPARE(board.StringGrid1->Cell(0, 0), QStringLiteral("花子"));
+    QVERIFY(!board.engine().state().IsFirstPlayer);
+    QVERIFY(!board.engine().state().InputOpen);
+    QCOMPARE(board.Label5->text(), QStringLiteral("1"));
+    QCOMPARE(board.Label6->text(), QStringLiteral("相手入力待ち"));
+    QCOMPARE(board.Label6->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+    QVERIFY(!board.Button2->isEnabled());
+    QCOMPARE(board.windowTitle(), QStringLiteral("Markwick [後攻]"));
+    CheckBoardReplacedDialog();
+    CheckSaved("xxx.XXX.xxx.XXX", "unused", "花子");
+  }
+
+  // "設定しないでGo": the board as created, shown in the dialog's place; nothing is saved.
+  void goWithoutSettingUp() {
+    Create();
+    ClickButton(Dialog().Button3);
+    TForm1& board = Board();
+    QCOMPARE(board.windowTitle(), QStringLiteral("Markwick"));
+    QCOMPARE(board.StringGrid1->Cell(0, 0), QStringLiteral("FirstPlayer"));
+    QCOMPARE(board.StringGrid1->Cell(4, 0), QStringLiteral("SecondPlayer"));
+    QVERIFY(board.Label6->text().isEmpty());
+    QVERIFY(!board.Button2->isEnabled());
+    QVERIFY(board.engine().state().IsFirstPlayer);
+    QVERIFY(board.engine().state().InputOpen);
+    CheckBoardReplacedDialog();
+    QVERIFY(!QFile::exists(settings_path_));
+  }
+
+  // A settings file that cannot be written (a directory stands in its place): the error box
+  // names the full path, the board is not shown and keeps its caption, the dialog stays, and
+  // the steps before the saving stay done.
+  void unwritableSettingsFileStopsTheStart_data() {
+    QTest::addColumn<bool>("first");
+    QTest::newRow("先攻いきます") << true;
+    QTest::newRow("後攻待ちます") << false;
+  }
+  void unwritableSettingsFileStopsTheStart() {
+    QFETCH(bool, first);
+    QVERIFY(QDir().mkpath(settings_path_));
+    Create();
+    ClickButton(first ? Dialog().Button1 : Dialog().Button2);
+
+    QCOMPARE(answerer_->boxes.size(), 1u);
+    const auto& box = answerer_->boxes[0];
+    QCOMPARE(box.text, settings_path_ + QStringLiteral(" に書き込めません."));
+    QCOMPARE(box.icon, QMessageBox::Critical);
+    QCOMPARE(box.title, QStringLiteral("Integrationtest-startdialog"));
+
+    TForm1& board = Board();
+    QVERIFY(!board.isVisible());
+    QVERIFY(Dialog().isVisible());
+    QCOMPARE(board.windowTitle(), QStringLiteral("Markwick"));
+    QCOMPARE(board.StringGrid1->Cell(0, 0),
+             first ? QStringLiteral("Player1") : QStringLiteral("Player2"));
+    QCOMPARE(board.engine().state().IsFirstPlayer, first);
+
+    // The button can be pressed again once the file can be written.
+    QVERIFY(QDir(settings_path_).removeRecursively());
+    ClickButton(first ? Dialog().Button1 : Dialog().Button2);
+    QCOMPARE(answerer_->boxes.size(), 1u);
+    CheckBoardReplacedDialog();
+  }
+
+ private:
+  void Create() {
+    windows_ = std::make_unique<ProgramWindows>(settings_path_);
+    Dialog().show();
+    QVERIFY(QTest::qWaitForWindowExposed(&Dialog()));
+  }
+
+  TForm2& Dialog() { return windows_->Form2; }
+  TForm1& Board() { return windows_->Form1; }
+
+  // The board is shown centred over the dialog, which is hidden.
+  void CheckBoardReplacedDialog() {
+    QVERIFY(Board().isVisible());
+    QVERIFY(!Dialog().isVisible());
+    // Positions are those of the window frames; both windows have the same kind of frame.
+    QCOMPARE(Dialog().pos(), QPoint(511, 140));
+    QCOMPARE(Board().pos(), QPoint(511 + (385 - 270) / 2, 140 + (153 - 229) / 2));
+  }
+
+  void CheckSaved(const QString& address, const QString& first, const QString& second) {
+    const markwick::SettingsFile settings(settings_path_);
+    QVERIFY(QFile::exists(settings_path_));
+    QCOMPARE(settings.ReadString(u"Parameter", u"IPAddress", "-"), address);
+    QCOMPARE(settings.ReadString(u"Parameter", u"FName", "-"), first);
+    QCOMPARE(settings.ReadString(u"Parameter", u"SName", "-"), second);
+    QCOMPARE(settings.ReadInteger(u"Form", u"TOP", -1), 140);
+    QCOMPARE(settings.ReadInteger(u"Form", u"LEFT", -1), 511);
+  }
+
+  std::unique_ptr<QTemporaryDir> dir_;
+  QString settings_path_;
+  std::unique_ptr<ModalBoxAnswerer> answerer_;
+  std::unique_ptr<ProgramWindows> windows_;
+};
+
+QTEST_MAIN(StartDialogTest)
+#include "test_start_dialog.moc"
