@@ -76,14 +76,13 @@ bool AllClosed(const std::array<int32_t, 8>& marks) {
   return true;
 }
 
-// The mark symbol of a count; nullptr for a negative count, which leaves the cell as it was.
-const char* MarkSymbol(int32_t marks) {
-  if (marks < 0) return nullptr;
-  if (marks == 0) return "";
-  if (marks == 1) return "＼";
-  if (marks == 2) return "×";
-  return "○";
+// The mark symbol of a count of 0 or more.
+constexpr std::string_view MarkSymbol(int32_t marks) {
+  constexpr std::string_view kSymbols[4] = {"", "＼", "×", "○"};
+  return kSymbols[std::min(marks, 3)];
 }
+
+constexpr std::string_view kClosedForBoth = "－－";
 
 }  // namespace
 
@@ -180,18 +179,19 @@ void MatchEngine::CheckAllClosed() {
 }
 
 void MatchEngine::ShowMarks() {
+  // Each cell is written once with its final symbol. A negative count, which only a rival's
+  // message can bring about, leaves its cell as it was.
   const MatchState& s = state_;
   for (int t = 0; t < kTargetRows; ++t) {
-    if (const char* own = MarkSymbol(s.showdata[t][s.Throw]))
-      board_.SetCellText(kOwnColumn, t + 1, own);
-    if (const char* rival = MarkSymbol(s.r_MarkCount[t]))
-      board_.SetCellText(kRivalColumn, t + 1, rival);
-  }
-  for (int t = 0; t < kTargetRows; ++t) {
-    if (s.showdata[t][s.Throw] >= 3 && s.r_MarkCount[t] >= 3) {
-      board_.SetCellText(kRivalColumn, t + 1, "－－");
-      board_.SetCellText(kOwnColumn, t + 1, "－－");
+    const int32_t own = s.showdata[t][s.Throw];
+    const int32_t rival = s.r_MarkCount[t];
+    if (own >= 3 && rival >= 3) {
+      board_.SetCellText(kRivalColumn, t + 1, kClosedForBoth);
+      board_.SetCellText(kOwnColumn, t + 1, kClosedForBoth);
+      continue;
     }
+    if (own >= 0) board_.SetCellText(kOwnColumn, t + 1, MarkSymbol(own));
+    if (rival >= 0) board_.SetCellText(kRivalColumn, t + 1, MarkSymbol(rival));
   }
 }
 

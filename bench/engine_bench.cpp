@@ -1,0 +1,132 @@
+// Throughput of the match engine: darts entered through the grid handler, and whole matches
+// between two engines whose Turn texts are composed, split and applied.
+#include <benchmark/benchmark.h>
+
+#include <array>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/match_engine.h"
+
+using namespace markwick;
+
+namespace {
+
+// A board that shows nothing; a sent Turn text is kept for the caller to deliver.
+class QuietBoard : public Board {
+ public:
+  void SetCellText(int, int, std::string_view) override {}
+  std::string CellText(int, int) const override { return {}; }
+  void SetStatusText(std::string_view) override {}
+  void SetStatusColour(StatusColour) override {}
+  void SetRoundText(std::string_view) override {}
+  void SetRoundMaxText(std::string_view) override {}
+  void SetDartText(int, std::string_view) override {}
+  void SetSendEnabled(bool) override {}
+  void SetSendCaption(std::string_view) override {}
+  void SetCorrectEnabled(bool) override {}
+  void ShowMessage(std::string_view) override {}
+  void SendTurn(std::string_view text) override { outbox.assign(text); }
+
+  std::string outbox;
+};
+
+struct Cell {
+  int col;
+  int row;
+};
+
+// Darts of a turn and their corrections, over and over: only the entered darts are counted,
+// the time of taking them back is included.
+void BM_EnterDarts(benchmark::State& state) {
+  QuietBoard board;
+  MatchEngine engine(board);
+  engine.ChooseFirstPlayer("Player1");
+  // A turn in mid-match: some targets closed on one side or both, points on some.
+  MatchState& s = engine.state();
+  s.MarkCount = {5, 3, 2, 0, 3, 1, 4, 0};
+  s.r_MarkCount = {3, 1, 3, 6, 3, 0, 2, 0};
+  for (int r = 0; r < 8; ++r) s.showdata[r][0] = s.MarkCount[r];
+  const std::array<Cell, 12> cells = {{{3, 1},
+                                       {2, 2},
+                                       {1, 7},
+                                       {3, 7},
+                                       {3, 3},
+                                       {1, 4},
+                                       {2, 5},
+                                       {3, 6},
+                                       {2, 7},
+                                       {1, 1},
+                                       {3, 5},
+                                       {2, 3}}};
+  size_t next = 0;
+  for (auto _ : state) {
+    for (int dart = 0; dart < 3; ++dart) {
+      const Cell& cell = cells[next];
+      next = next + 1 == cells.size() ? 0 : next + 1;
+      engine.StringGrid1SelectCell(cell.col, cell.row);
+    }
+    engine.Button2Click();
+    engine.Button2Click();
+    engine.Button2Click();
+  }
+  if (s.Throw != 0 || s.MarkCount[0] != 5) state.SkipWithError("the turn did not come back");
+  state.SetItemsProcessed(state.iterations() * 3);
+}
+BENCHMARK(BM_EnterDarts);
+
+// Scripts of whole matches: random darts that never hit the bull, so that no one closes
+// everything and every match runs its 20 rounds.
+std::vector<std::vector<Cell>> MatchScripts() {
+  std::mt19937 random(2024);
+  std::uniform_int_distribution<int> pick(0, 18);
+  std::vector<std::vector<Cell>> scripts(16);
+  for (std::vector<Cell>& darts : scripts) {
+    for (int i = 0; i < 120; ++i) {
+      const int p = pick(random);
+      darts.push_back(p == 18 ? Cell{3, 7} : Cell{1 + p / 6, 1 + p % 6});
+    }
+  }
+  return scripts;
+}
+
+void Throw3(MatchEngine& engine, const std::vector<Cell>& darts, size_t& next) {
+  for (int d = 0; d < 3; ++d, ++next)
+    engine.StringGrid1SelectCell(darts[next].col, darts[next].row);
+}
+
+void BM_WholeMatch(benchmark::State& state) {
+  const std::vector<std::vector<Cell>> scripts = MatchScripts();
+  size_t script = 0;
+  for (auto _ : state) {
+    const std::vector<Cell>& darts = scripts[script];
+    script = (script + 1) % scripts.size();
+    QuietBoard board_a;
+    QuietBoard board_b;
+    MatchEngine a(board_a);
+    MatchEngine b(board_b);
+    a.ChooseFirstPlayer("Player1");
+    b.ChooseSecondPlayer("Player2");
+    size_t next = 0;
+    for (int round = 1; round <= 20; ++round) {
+      Throw3(a, darts, next);
+      a.Button1Click();
+      b.ServerSocket1ClientRead(board_a.outbox);
+      Throw3(b, darts, next);
+      b.Button1Click();
+      a.ServerSocket1ClientRead(board_b.outbox);
+    }
+    if (a.AcceptsTurns() || b.AcceptsTurns() || a.state().MarkCount != b.state().r_MarkCount) {
+      state.SkipWithError("the match did not run its 20 rounds");
+      break;
+    }
+    benchmark::DoNotOptimize(a.state().MarkCount);
+  }
+  state.SetItemsProcessed(state.iterations());
+}
+BENCHMARK(BM_WholeMatch);
+
+}  // namespace
+
+BENCHMARK_MAIN();
