@@ -1,0 +1,379 @@
+// What travels on the link, byte for byte (code page 932, no framing of its own):
+//
+//   Name message  = <the player's name as typed>          (0 bytes for an empty name)
+//       sent once by the accepting peer on each incoming connection accepted in round 1.
+//   Turn message  = T1 "," T2 "," T3 "," M1 "," M2 "," M3 ","    e.g. "20,19,0,3,1,0,"
+//       sent by the connecting peer on its outgoing connection, one write per turn.
+//
+// Receiving. Turn messages are read from the first incoming connection (the earliest accepted
+// one still open) into a buffer of at most 4096 bytes; the socket's own buffer is held to the
+// same size, so a peer that floods the link is held back by TCP. A message is cut after its
+// sixth comma. A remainder without six commas waits for more bytes; when none come for one
+// second it is taken as one message as it is, and a full buffer without six commas is taken at
+// once (see turn_framer.h). Each message is decoded whole. The name is collected from all the
+// bytes of the outgoing connection, up to 2047 bytes, and shown whole at every arrival.
+//
+// Sending. A Turn message sent before the outgoing connection is up is kept and written as soon
+// as it is; after the connection has gone the send fails with an error.
+#include "link/peer_link.h"
+
+#include <QHostAddress>
+#include <QHostInfo>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <algorithm>
+#include <utility>
+
+#include <netdb.h>
+
+#include "link/sjis_codec.h"
+#include "link/socket_errors.h"
+#include "link/turn_framer.h"
+
+namespace markwick {
+
+namespace {
+
+constexpr int kPartialWaitMs = 1000;
+constexpr int kListenBacklog = 5;
+
+QString InUseText() { return QStringLiteral("使用中のソケットは値を変更できません"); }
+
+}  // namespace
+
+PeerLink::PeerLink(QObject* parent) : QObject(parent), server_(new QTcpServer(this)) {
+  server_->setListenBacklogSize(kListenBacklog);
+  connect(server_, &QTcpServer::newConnection, this, &PeerLink::AcceptPending);
+  partial_timer_.setSingleShot(true);
+  partial_timer_.setInterval(kPartialWaitMs);
+  partial_timer_.setTimerType(Qt::PreciseTimer);
+  connect(&partial_timer_, &QTimer::timeout, this, &PeerLink::OnPartialTimeout);
+}
+
+PeerLink::~PeerLink() {
+  // Closing down emits nothing: the window that listens may be half destroyed.
+  if (lookup_id_ >= 0) QHostInfo::abortHostLookup(lookup_id_);
+  server_->disconnect(this);
+  for (const Incoming& in : incoming_) in.socket->disconnect(this);
+  if (outgoing_ != nullptr) outgoing_->disconnect(this);
+}
+
+void PeerLink::SetListenPort(quint16 port) {
+  if (port != listen_port_ && server_->isListening()) throw LinkError(InUseText());
+  listen_port_ = port;
+}
+
+void PeerLink::SetOutgoingPort(quint16 port) {
+  if (port != outgoing_port_ && outgoing_state_ != OutgoingState::Closed) {
+    throw LinkError(InUseText());
+  }
+  outgoing_port_ = port;
+}
+
+void PeerLink::SetOutgoingHost(const QString& host) {
+  if (host != outgoing_host_ && outgoing_state_ != OutgoingState::Closed) {
+    throw LinkError(InUseText());
+  }
+  outgoing_host_ = host;
+}
+
+// ---- Listener and incoming connections ----
+
+void PeerLink::Listen() {
+  if (server_->isListening()) return;
+  if (!server_->listen(QHostAddress::AnyIPv4, listen_port_)) {
+    const int code = ErrnoForSocketError(server_->serverError(), server_->errorString());
+    server_->close();
+    throw LinkError(SystemCallErrorText(u"bind", code));
+  }
+  set_up_ = true;
+  emit listening();
+}
+
+bool PeerLink::IsListening() const { return server_->isListening(); }
+
+void PeerLink::CloseListener() {
+  server_->close();
+  partial_timer_.stop();
+  for (const Incoming& in : std::exchange(incoming_, {})) {
+    in.socket->disconnect(this);
+    in.socket->abort();
+    in.socket->deleteLater();
+  }
+}
+
+QList<QTcpSocket*> PeerLink::IncomingConnections() const {
+  QList<QTcpSocket*> sockets;
+  for (const Incoming& in : incoming_) sockets.append(in.socket);
+  return sockets;
+}
+
+void PeerLink::CloseIncoming(QTcpSocket* incoming) {
+  if (FindIncoming(incoming) == incoming_.end()) return;
+  OnIncomingClosed(incoming);
+  incoming->abort();
+}
+
+void PeerLink::AcceptPending() {
+  while (server_->hasPendingConnections()) {
+    QTcpSocket* socket = server_->nextPendingConnection();
+    socket->setReadBufferSize(kTurnBufferSize);
+    connect(socket, &QTcpSocket::readyRead, this, &PeerLink::incomingDataArrived);
+    connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { OnIncomingError(socket); });
+    connect(socket, &QTcpSocket::disconnected, this, [this, socket] { OnIncomingClosed(socket); });
+    incoming_.push_back(Incoming{socket, {}, false});
+    emit incomingAccepted(socket);
+  }
+}
+
+void PeerLink::OnIncomingError(QTcpSocket* socket) {
+  const int code = ErrnoForSocketError(socket->error(), socket->errorString());
+  if (sending_) {
+    send_errno_ = code;
+    return;
+  }
+  // The rival closing its end is no failure; disconnected() follows.
+  if (socket->error() == QAbstractSocket::RemoteHostClosedError) return;
+  emit failed(AsyncSocketErrorText(code));
+}
+
+void PeerLink::OnIncomingClosed(QTcpSocket* socket) {
+  const auto it = FindIncoming(socket);
+  if (it == incoming_.end()) return;
+  const bool was_first = it == incoming_.begin();
+  incoming_.erase(it);
+  socket->disconnect(this);
+  socket->deleteLater();
+  if (was_first) {
+    // The next connection becomes the first; bytes it already holds must not wait unseen.
+    partial_timer_.stop();
+    AnnounceWaitingTurn();
+  }
+}
+
+void PeerLink::SendName(QTcpSocket* incoming, const QString& name) {
+  if (name.isEmpty() || FindIncoming(incoming) == incoming_.end()) return;
+  WriteNow(incoming, EncodeSjis(name));
+}
+
+std::optional<QString> PeerLink::TakeTurnMessage() {
+  if (incoming_.empty()) return std::nullopt;
+  Incoming& in = incoming_.front();
+  bool grew = false;
+  const qsizetype room = kTurnBufferSize - in.pending.size();
+  if (room > 0 && in.socket->bytesAvailable() > 0) {
+    const QByteArray more = in.socket->read(room);
+    if (!more.isEmpty()) {
+      in.pending += more;
+      in.quiet = false;
+      grew = true;
+    }
+  }
+  const qsizetype length = NextTurnLength(in.pending, in.quiet);
+  if (length == 0) {
+    if (!in.pending.isEmpty() && (grew || !partial_timer_.isActive())) partial_timer_.start();
+    return std::nullopt;
+  }
+  const QByteArray message = in.pending.first(length);
+  in.pending.remove(0, length);
+  in.quiet = false;
+  partial_timer_.stop();
+  if (NextTurnLength(in.pending, false) > 0 || in.socket->bytesAvailable() > 0) {
+    AnnounceWaitingTurn();  // each message in its own handler call, in order
+  } else if (!in.pending.isEmpty()) {
+    partial_timer_.start();
+  }
+  return DecodeSjis(message);
+}
+
+void PeerLink::OnPartialTimeout() {
+  if (incoming_.empty() || incoming_.front().pending.isEmpty()) return;
+  incoming_.front().quiet = true;
+  emit incomingDataArrived();
+}
+
+void PeerLink::AnnounceWaitingTurn() {
+  if (incoming_.empty()) return;
+  const Incoming& first = incoming_.front();
+  if (first.pending.isEmpty() && first.socket->bytesAvailable() == 0) return;
+  QMetaObject::invokeMethod(
+      this, [this] { emit incomingDataArrived(); }, Qt::QueuedConnection);
+}
+
+std::vector<PeerLink::Incoming>::iterator PeerLink::FindIncoming(const QTcpSocket* socket) {
+  return std::find_if(incoming_.begin(), incoming_.end(),
+                      [socket](const Incoming& in) { return in.socket == socket; });
+}
+
+// ---- Outgoing connection ----
+
+void PeerLink::OpenOutgoing() {
+  if (outgoing_state_ != OutgoingState::Closed) return;
+  set_up_ = true;
+  opened_ = true;
+  was_connected_ = false;
+  attempt_reported_ = false;
+  rival_name_.clear();
+  if (outgoing_host_.isEmpty()) {
+    kept_turns_.clear();  // they can never go out
+    emit outgoingDisconnected();
+    throw LinkError(QStringLiteral("アドレスが指定されていません"));
+  }
+  outgoing_ = new QTcpSocket(this);
+  outgoing_->setReadBufferSize(kTurnBufferSize);
+  connect(outgoing_, &QTcpSocket::connected, this, &PeerLink::OnOutgoingConnected);
+  connect(outgoing_, &QTcpSocket::errorOccurred, this, &PeerLink::OnOutgoingError);
+  connect(outgoing_, &QTcpSocket::disconnected, this, &PeerLink::OnOutgoingClosed);
+  connect(outgoing_, &QTcpSocket::readyRead, this, &PeerLink::outgoingDataArrived);
+
+  QHostAddress address;
+  if (address.setAddress(outgoing_host_) && address.protocol() == QAbstractSocket::IPv4Protocol) {
+    StartConnect(address);
+    return;
+  }
+  outgoing_state_ = OutgoingState::Resolving;
+  lookup_id_ = -1;
+  lookup_id_ = QHostInfo::lookupHost(outgoing_host_, this, &PeerLink::OnLookupDone);
+}
+
+void PeerLink::StartConnect(const QHostAddress& address) {
+  outgoing_state_ = OutgoingState::Connecting;
+  outgoing_->connectToHost(address, outgoing_port_);
+}
+
+void PeerLink::OnLookupDone(const QHostInfo& info) {
+  if (outgoing_state_ != OutgoingState::Resolving ||
+      (lookup_id_ >= 0 && info.lookupId() != lookup_id_)) {
+    return;
+  }
+  lookup_id_ = -1;
+  const QList<QHostAddress> addresses = info.addresses();
+  const auto ipv4 = std::find_if(addresses.begin(), addresses.end(), [](const QHostAddress& a) {
+    return a.protocol() == QAbstractSocket::IPv4Protocol;
+  });
+  if (info.error() == QHostInfo::NoError && ipv4 != addresses.end()) {
+    StartConnect(*ipv4);
+    return;
+  }
+  const int code = info.error() != QHostInfo::NoError
+                       ? ResolverCodeForLookup(info.error(), info.errorString())
+                       : EAI_NODATA;  // a name with IPv6 addresses only
+  DropOutgoingSocket(true);
+  outgoing_state_ = OutgoingState::Closed;
+  kept_turns_.clear();
+  emit outgoingDisconnected();
+  emit failed(LookupErrorText(code));
+}
+
+void PeerLink::OnOutgoingConnected() {
+  if (outgoing_state_ != OutgoingState::Connecting) return;
+  outgoing_state_ = OutgoingState::Connected;
+  was_connected_ = true;
+  emit outgoingConnected();
+  if (outgoing_state_ == OutgoingState::Connected && !kept_turns_.isEmpty()) {
+    try {
+      WriteNow(outgoing_, std::exchange(kept_turns_, {}));
+    } catch (const LinkError& failure) {
+      emit failed(QString::fromUtf8(failure.what()));
+    }
+  }
+}
+
+void PeerLink::OnOutgoingError() {
+  const QAbstractSocket::SocketError error = outgoing_->error();
+  const int code = ErrnoForSocketError(error, outgoing_->errorString());
+  if (sending_) {
+    send_errno_ = code;
+    return;
+  }
+  if (outgoing_state_ == OutgoingState::Connected) {
+    // The rival closing its end is no failure; disconnected() follows.
+    if (error != QAbstractSocket::RemoteHostClosedError) emit failed(AsyncSocketErrorText(code));
+    return;
+  }
+  // The connect attempt failed: refused, unreachable, timed out. One report per attempt, even
+  // when the socket reports the same failure twice.
+  if (attempt_reported_) return;
+  attempt_reported_ = true;
+  DropOutgoingSocket(false);
+  outgoing_state_ = OutgoingState::Closed;
+  kept_turns_.clear();
+  emit failed(AsyncSocketErrorText(code));
+}
+
+void PeerLink::OnOutgoingClosed() {
+  if (outgoing_state_ != OutgoingState::Connected) return;
+  // Keep what the rival sent last: its name may still be read.
+  ReadRivalName();
+  DropOutgoingSocket(false);
+  outgoing_state_ = OutgoingState::Closed;
+  emit outgoingDisconnected();
+}
+
+void PeerLink::CloseOutgoing() {
+  if (lookup_id_ >= 0) {
+    QHostInfo::abortHostLookup(lookup_id_);
+    lookup_id_ = -1;
+  }
+  const bool was_up = outgoing_state_ == OutgoingState::Connected;
+  DropOutgoingSocket(true);
+  outgoing_state_ = OutgoingState::Closed;
+  kept_turns_.clear();
+  if (was_up) emit outgoingDisconnected();
+}
+
+void PeerLink::DropOutgoingSocket(bool abort) {
+  QTcpSocket* socket = std::exchange(outgoing_, nullptr);
+  if (socket == nullptr) return;
+  socket->disconnect(this);
+  if (abort) socket->abort();
+  socket->deleteLater();
+}
+
+void PeerLink::SendTurn(const QString& text) { SendTurn(EncodeSjis(text)); }
+
+void PeerLink::SendTurn(const QByteArray& bytes) {
+  if (!set_up_) return;  // a board without a link
+  switch (outgoing_state_) {
+    case OutgoingState::Connected:
+      WriteNow(outgoing_, bytes);
+      return;
+    case OutgoingState::Resolving:
+    case OutgoingState::Connecting:
+      kept_turns_ += bytes;
+      return;
+    case OutgoingState::Closed:
+      if (!opened_) {  // the first player's connection opens when the rival has connected
+        kept_turns_ += bytes;
+        return;
+      }
+      throw LinkError(
+          was_connected_
+              ? QStringLiteral("相手との接続が切れているため、記録を送信できませんでした")
+              : QStringLiteral("相手と接続できていないため、記録を送信できませんでした"));
+  }
+}
+
+QString PeerLink::ReadRivalName() {
+  if (outgoing_ != nullptr && outgoing_->bytesAvailable() > 0) {
+    rival_name_ = AppendNameBytes(rival_name_, outgoing_->readAll());
+  }
+  return DecodeSjis(QByteArrayView(rival_name_).first(WholeCharactersLength(rival_name_)));
+}
+
+void PeerLink::WriteNow(QTcpSocket* socket, const QByteArray& bytes) {
+  sending_ = true;
+  send_errno_.reset();
+  const qint64 written = socket->write(bytes);
+  if (written >= 0) socket->flush();  // out now, so that a failure belongs to this send
+  sending_ = false;
+  if (written >= 0 && !send_errno_) return;
+  const int code =
+      send_errno_.value_or(ErrnoForSocketError(socket->error(), socket->errorString()));
+  socket->abort();  // the connection is closed; its disconnected() updates the state
+  if (socket == outgoing_ && outgoing_state_ == OutgoingState::Connected) OnOutgoingClosed();
+  if (FindIncoming(socket) != incoming_.end()) OnIncomingClosed(socket);
+  throw LinkError(SystemCallErrorText(u"send", code));
+}
+
+}  // namespace markwick

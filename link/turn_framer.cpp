@@ -1,0 +1,49 @@
+#include "link/turn_framer.h"
+
+#include "link/sjis_codec.h"
+
+namespace markwick {
+
+namespace {
+
+constexpr int kTurnFields = 6;
+
+}  // namespace
+
+qsizetype NextTurnLength(QByteArrayView pending, bool quiet, qsizetype buffer_size) {
+  int commas = 0;
+  for (qsizetype pos = 0; pos < pending.size();) {
+    const qsizetype n = SjisCharLength(pending, pos);
+    if (n == 1 && pending[pos] == ',' && ++commas == kTurnFields) return pos + 1;
+    pos += n;
+  }
+  if (pending.size() >= buffer_size) {
+    // Full without an end: hand over what fits, never half a character, never nothing.
+    // A lead byte in the last place may still await its second byte.
+    const qsizetype cut = pending.size() > buffer_size ? SjisCutLength(pending, buffer_size)
+                                                       : WholeCharactersLength(pending);
+    return cut > 0 ? cut : 1;
+  }
+  return quiet ? pending.size() : 0;
+}
+
+QByteArray AppendNameBytes(QByteArrayView name, QByteArrayView more, qsizetype buffer_size) {
+  QByteArray joined;
+  joined.reserve(qMin(name.size() + more.size(), buffer_size));
+  joined.append(name.first(qMin(name.size(), buffer_size)));
+  if (joined.size() < buffer_size) {
+    joined.append(more.first(qMin(more.size(), buffer_size - joined.size() + 1)));
+  }
+  if (joined.size() > buffer_size) joined.truncate(SjisCutLength(joined, buffer_size));
+  return joined;
+}
+
+qsizetype WholeCharactersLength(QByteArrayView bytes) {
+  if (bytes.isEmpty()) return 0;
+  const qsizetype last = bytes.size() - 1;
+  // The last byte starts a character when everything before it cuts cleanly there.
+  if (IsSjisLeadByte(bytes.back()) && SjisCutLength(bytes, last) == last) return last;
+  return bytes.size();
+}
+
+}  // namespace markwick

@@ -1,0 +1,38 @@
+// Cutting the bytes received on the link into messages, without sockets.
+//
+// A Turn message ends at its sixth comma; nothing else on the wire marks its end. The receiver
+// keeps the bytes of one connection in a buffer of at most kTurnBufferSize bytes and takes
+// messages from its front:
+// - up to and including the sixth comma, when the buffer holds six commas;
+// - the whole remainder, when it lacks six commas and nothing more has arrived for a while
+//   (`quiet`), so a short or malformed message still reaches the parser and shows its error;
+// - the buffer up to its size limit, cut at a character boundary, when it is full without six
+//   commas (a peer that floods the link gets its bytes reported in bounded pieces).
+// A Name message has no end mark at all: the bytes of one connection are collected, up to
+// kNameBufferSize bytes, and shown as one text.
+//
+// Bytes are stepped as code page 932 characters: no cut falls inside a double-byte character.
+#pragma once
+
+#include <QByteArray>
+#include <QByteArrayView>
+
+namespace markwick {
+
+inline constexpr qsizetype kTurnBufferSize = 4096;
+inline constexpr qsizetype kNameBufferSize = 2047;
+
+// Number of bytes at the front of `pending` that form the next message, or 0 while the
+// message is incomplete and must wait for more bytes (also 0 for an empty buffer).
+qsizetype NextTurnLength(QByteArrayView pending, bool quiet,
+                         qsizetype buffer_size = kTurnBufferSize);
+
+// `name` with `more` appended, cut to at most `buffer_size` bytes at a character boundary.
+QByteArray AppendNameBytes(QByteArrayView name, QByteArrayView more,
+                           qsizetype buffer_size = kNameBufferSize);
+
+// Length of the front of `bytes` that holds whole characters only: a lead byte that ends the
+// bytes (its second byte has not arrived yet) is left out.
+qsizetype WholeCharactersLength(QByteArrayView bytes);
+
+}  // namespace markwick

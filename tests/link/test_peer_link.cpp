@@ -1,0 +1,685 @@
+// The peer link against a scripted rival made of plain QTcpServer and QTcpSocket on 127.0.0.1:
+// the exact bytes that go out, the cutting of what comes in, and every error text.
+#include <poll.h>
+#include <sys/socket.h>
+
+#include <QElapsedTimer>
+#include <QPointer>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QtTest>
+#include <clocale>
+#include <functional>
+#include <memory>
+
+#include "link/peer_link.h"
+#include "link/turn_framer.h"
+
+using markwick::LinkError;
+using markwick::PeerLink;
+using State = markwick::PeerLink::OutgoingState;
+
+namespace {
+
+const QString kInUse = QStringLiteral("使用中のソケットは値を変更できません");
+
+// A port nobody listens on at the moment.
+quint16 FreePort() {
+  QTcpServer probe;
+  if (!probe.listen(QHostAddress::AnyIPv4, 0)) return 0;
+  return probe.serverPort();
+}
+
+// The text of the LinkError that `call` throws; empty when it throws none.
+QString FailureOf(const std::function<void()>& call) {
+  try {
+    call();
+  } catch (const LinkError& failure) {
+    return QString::fromUtf8(failure.what());
+  }
+  return {};
+}
+
+// The rival's listener: accepts the link's outgoing connection and records what arrives.
+struct RivalListener {
+  QTcpServer server;
+  QPointer<QTcpSocket> accepted;
+  QByteArray received;
+
+  RivalListener() {
+    QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
+      accepted = server.nextPendingConnection();
+      QObject::connect(accepted, &QTcpSocket::readyRead, &server,
+                       [this] { received += accepted->readAll(); });
+    });
+    server.listen(QHostAddress::LocalHost, 0);
+  }
+};
+
+// The rival's outgoing connection to the link's listener.
+struct RivalConnection {
+  QTcpSocket socket;
+  QByteArray received;
+
+  explicit RivalConnection(quint16 port) {
+    QObject::connect(&socket, &QTcpSocket::readyRead, &socket,
+                     [this] { received += socket.readAll(); });
+    socket.connectToHost(QHostAddress::LocalHost, port);
+  }
+  void Send(const QByteArray& bytes) {
+    socket.write(bytes);
+    socket.flush();
+  }
+};
+
+// Takes Turn messages the way the board window does: one per incomingDataArrived().
+struct TurnReader {
+  QStringList messages;
+  qint64 most_unread = 0;  // the most bytes the first connection held back at any call
+
+  explicit TurnReader(PeerLink& link) {
+    QObject::connect(&link, &PeerLink::incomingDataArrived, &link, [this, &link] {
+      const QList<QTcpSocket*> incoming = link.IncomingConnections();
+      if (!incoming.isEmpty()) most_unread = qMax(most_unread, incoming.front()->bytesAvailable());
+      if (std::optional<QString> message = link.TakeTurnMessage()) messages.append(*message);
+    });
+  }
+};
+
+}  // namespace
+
+class PeerLinkTest : public QObject {
+  Q_OBJECT
+
+ private:
+  // A link whose listener is open on a free port.
+  std::unique_ptr<PeerLink> ListeningLink() {
+    auto link = std::make_unique<PeerLink>();
+    link->SetListenPort(FreePort());
+    link->Listen();
+    return link;
+  }
+
+  // A link with its outgoing connection up to `rival`.
+  std::unique_ptr<PeerLink> ConnectedLink(RivalListener& rival) {
+    auto link = std::make_unique<PeerLink>();
+    link->SetOutgoingHost(QStringLiteral("127.0.0.1"));
+    link->SetOutgoingPort(rival.server.serverPort());
+    QSignalSpy connected(link.get(), &PeerLink::outgoingConnected);
+    link->OpenOutgoing();
+    if (!connected.wait(5000)) return nullptr;
+    if (!QTest::qWaitFor([&] { return !rival.accepted.isNull(); }, 5000)) return nullptr;
+    return link;
+  }
+
+  // The incoming connection that the link accepted from `rival`.
+  static QTcpSocket* AcceptedFrom(PeerLink& link, RivalConnection& rival) {
+    QSignalSpy accepted(&link, &PeerLink::incomingAccepted);
+    if (!accepted.wait(5000)) return nullptr;
+    if (!QTest::qWaitFor([&] { return rival.socket.state() == QTcpSocket::ConnectedState; })) {
+      return nullptr;
+    }
+    return accepted.first().first().value<QTcpSocket*>();
+  }
+
+ private slots:
+  void initTestCase() {
+    std::setlocale(LC_MESSAGES, "C");  // the system's error texts as the tests spell them
+    qRegisterMetaType<QTcpSocket*>();
+  }
+
+  // ---- Listener ----
+
+  // The listening event arrives while Listen() runs, so the role caption can replace it.
+  void listenReportsListeningBeforeReturning() {
+    PeerLink link;
+    link.SetListenPort(FreePort());
+    QSignalSpy listening(&link, &PeerLink::listening);
+    link.Listen();
+    QCOMPARE(listening.count(), 1);
+    QVERIFY(link.IsListening());
+    link.Listen();  // pressing the start button again keeps the listener as it is
+    QCOMPARE(listening.count(), 1);
+  }
+
+  // A port in use: the bind error, the listener closed again, and a later try can succeed.
+  void portInUseFailsWithBindError_data() {
+    QTest::addColumn<quint16>("port");
+    QTest::newRow("first player's port") << quint16{50001};
+    QTest::newRow("second player's port") << quint16{50100};
+  }
+  void portInUseFailsWithBindError() {
+    QFETCH(quint16, port);
+    QTcpServer holder;
+    holder.listen(QHostAddress::AnyIPv4, port);  // or someone else holds it already
+    PeerLink link;
+    link.SetListenPort(port);
+    QSignalSpy listening(&link, &PeerLink::listening);
+    QCOMPARE(FailureOf([&] { link.Listen(); }),
+             QStringLiteral("'bind' API でWindows ソケットエラー: Address already in use (98)"));
+    QVERIFY(!link.IsListening());
+    QCOMPARE(listening.count(), 0);
+    // Its port can still be changed: the failed listener is closed.
+    const quint16 free_port = FreePort();
+    link.SetListenPort(free_port);
+    link.Listen();
+    QVERIFY(link.IsListening());
+    QCOMPARE(listening.count(), 1);
+  }
+
+  // A port or host cannot change while its socket is in use; the same value always can.
+  void valuesCannotChangeWhileInUse() {
+    auto link = ListeningLink();
+    const quint16 port = link->ListenPort();
+    link->SetListenPort(port);
+    QCOMPARE(FailureOf([&] { link->SetListenPort(port == 50100 ? 50001 : 50100); }), kInUse);
+    QCOMPARE(link->ListenPort(), port);
+
+    RivalListener rival;
+    link->SetOutgoingHost(QStringLiteral("127.0.0.1"));
+    link->SetOutgoingPort(rival.server.serverPort());
+    link->OpenOutgoing();
+    QCOMPARE(link->outgoing_state(), State::Connecting);
+    QCOMPARE(FailureOf([&] { link->SetOutgoingPort(1); }), kInUse);
+    QCOMPARE(FailureOf([&] { link->SetOutgoingHost(QStringLiteral("127.0.0.2")); }), kInUse);
+    QTRY_COMPARE(link->outgoing_state(), State::Connected);
+    QCOMPARE(FailureOf([&] { link->SetOutgoingPort(1); }), kInUse);
+    link->SetOutgoingPort(rival.server.serverPort());
+    link->SetOutgoingHost(QStringLiteral("127.0.0.1"));
+
+    link->CloseOutgoing();
+    link->SetOutgoingPort(1);
+    link->SetOutgoingHost(QStringLiteral("127.0.0.2"));
+    link->CloseListener();
+    link->SetListenPort(1);
+    QCOMPARE(link->ListenPort(), quint16{1});
+  }
+
+  // Choosing the other role after the listener opened fails at the port change.
+  void roleChangeWhileListeningFails() {
+    PeerLink link;
+    QTcpServer holder;
+    if (!holder.listen(QHostAddress::AnyIPv4, 50001)) QSKIP("port 50001 is in use elsewhere");
+    holder.close();
+    link.SetListenPort(50001);
+    link.SetOutgoingPort(50100);
+    link.SetOutgoingHost(QStringLiteral("127.0.0.1"));
+    link.Listen();
+    QCOMPARE(FailureOf([&] { link.SetListenPort(50100); }), kInUse);
+    QVERIFY(link.IsListening());
+    QCOMPARE(link.ListenPort(), quint16{50001});
+  }
+
+  // Every incoming connection is listed in accept order until it closes; closing the listener
+  // closes them all.
+  void incomingConnectionsAreListedUntilClosed() {
+    auto link = ListeningLink();
+    RivalConnection a(link->ListenPort());
+    QTcpSocket* from_a = AcceptedFrom(*link, a);
+    RivalConnection b(link->ListenPort());
+    QTcpSocket* from_b = AcceptedFrom(*link, b);
+    QVERIFY(from_a && from_b);
+    QCOMPARE(link->IncomingConnections(), (QList<QTcpSocket*>{from_a, from_b}));
+
+    a.socket.disconnectFromHost();
+    QTRY_COMPARE(link->IncomingConnections(), QList<QTcpSocket*>{from_b});
+
+    link->CloseListener();
+    QVERIFY(!link->IsListening());
+    QVERIFY(link->IncomingConnections().isEmpty());
+    QTRY_COMPARE(b.socket.state(), QTcpSocket::UnconnectedState);
+  }
+
+  // ---- Name message ----
+
+  // The name goes out as its code page 932 bytes, unchanged; an empty name sends nothing.
+  void nameGoesOutAsItsBytes_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("plain") << QStringLiteral("Player1") << QByteArray("Player1");
+    QTest::newRow("empty") << QString() << QByteArray();
+    QTest::newRow("blanks") << QStringLiteral(" Mark  Wick ") << QByteArray(" Mark  Wick ");
+    QTest::newRow("commas") << QStringLiteral("20,19,0,") << QByteArray("20,19,0,");
+    QTest::newRow("Japanese") << QStringLiteral("先攻 太郎")
+                              << QByteArray::fromHex("90e68d552091be9859");
+    QTest::newRow("second byte 0x5C") << QStringLiteral("ソ表") << QByteArray::fromHex("835c955c");
+    QTest::newRow("full-width signs") << QStringLiteral("－～") << QByteArray::fromHex("817c8160");
+  }
+  void nameGoesOutAsItsBytes() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, bytes);
+    auto link = ListeningLink();
+    RivalConnection rival(link->ListenPort());
+    QTcpSocket* incoming = AcceptedFrom(*link, rival);
+    QVERIFY(incoming);
+    link->SendName(incoming, name);
+    link->SendName(incoming, QStringLiteral("|"));  // a marker: everything before it is the name
+    QTRY_VERIFY(rival.received.endsWith('|'));
+    QCOMPARE(rival.received.chopped(1).toHex(' '), bytes.toHex(' '));
+  }
+
+  // The rival's name is collected over reads: a name in two pieces, even with a double-byte
+  // character cut between them, shows whole; a new connection starts afresh.
+  void rivalNameIsCollectedOverReads_data() {
+    QTest::addColumn<QByteArrayList>("pieces");
+    QTest::addColumn<QStringList>("shown");
+    QTest::newRow("one read") << QByteArrayList{"Player2"} << QStringList{"Player2"};
+    QTest::newRow("two reads") << QByteArrayList{"Pla", "yer2"} << QStringList{"Pla", "Player2"};
+    QTest::newRow("character cut between reads")
+        << QByteArrayList{QByteArray::fromHex("8ce38d"), QByteArray::fromHex("558e9f")}
+        << QStringList{QStringLiteral("後"), QStringLiteral("後攻次")};
+    QTest::newRow("blanks and commas")
+        << QByteArrayList{"a, b", " ,c"} << QStringList{"a, b", "a, b ,c"};
+  }
+  void rivalNameIsCollectedOverReads() {
+    QFETCH(QByteArrayList, pieces);
+    QFETCH(QStringList, shown);
+    RivalListener rival;
+    auto link = ConnectedLink(rival);
+    QVERIFY(link);
+    QSignalSpy arrived(link.get(), &PeerLink::outgoingDataArrived);
+    for (qsizetype i = 0; i < pieces.size(); ++i) {
+      rival.accepted->write(pieces[i]);
+      rival.accepted->flush();
+      QVERIFY(arrived.wait(5000));
+      QCOMPARE(link->ReadRivalName(), shown[i]);
+    }
+    // Again on a new connection: only what it brings.
+    link->CloseOutgoing();
+    link->OpenOutgoing();
+    QTRY_VERIFY(link->IsOutgoingConnected());
+    QTRY_VERIFY(rival.accepted &&
+                rival.accepted->peerPort() == link->OutgoingSocket()->localPort());
+    rival.accepted->write("B");
+    rival.accepted->flush();
+    QVERIFY(arrived.wait(5000));
+    QCOMPARE(link->ReadRivalName(), QStringLiteral("B"));
+  }
+
+  // A flood on the outgoing connection keeps the first 2047 bytes, cut at a character.
+  void rivalNameIsBounded() {
+    RivalListener rival;
+    auto link = ConnectedLink(rival);
+    QVERIFY(link);
+    QSignalSpy arrived(link.get(), &PeerLink::outgoingDataArrived);
+    const QByteArray flood = QByteArray(2046, 'a') + QByteArray::fromHex("8ce3") + "tail";
+    rival.accepted->write(flood + QByteArray(20000, 'z'));
+    QTRY_COMPARE(link->ReadRivalName(), QString(2046, u'a'));
+    // The rest is read and dropped: the socket does not fill up with it.
+    QTRY_VERIFY((link->ReadRivalName(), rival.accepted->bytesToWrite() == 0 &&
+                                            link->OutgoingSocket()->bytesAvailable() == 0));
+    QCOMPARE(link->ReadRivalName(), QString(2046, u'a'));
+  }
+
+  // ---- Turn message, sending ----
+
+  // A Turn message goes out exactly as given, in one piece per turn.
+  void turnGoesOutExactly_data() {
+    QTest::addColumn<QString>("turn");
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::newRow("20T 19S miss") << QStringLiteral("20,19,0,3,1,0,")
+                                  << QByteArray::fromHex("32302c31392c302c332c312c302c");
+    QTest::newRow("three double bulls")
+        << QStringLiteral("25,25,25,2,2,2,") << QByteArray("25,25,25,2,2,2,");
+    QTest::newRow("turn cut short")
+        << QStringLiteral("20,0,0,3,0,0,") << QByteArray("20,0,0,3,0,0,");
+  }
+  void turnGoesOutExactly() {
+    QFETCH(QString, turn);
+    QFETCH(QByteArray, bytes);
+    RivalListener rival;
+    auto link = ConnectedLink(rival);
+    QVERIFY(link);
+    link->SendTurn(turn);
+    QTRY_COMPARE(rival.received, bytes);
+    link->SendTurn(QByteArray("0,0,0,0,0,0,"));
+    QTRY_COMPARE(rival.received, bytes + "0,0,0,0,0,0,");
+  }
+
+  // A turn sent before the outgoing connection is up is kept and goes out once when it is.
+  void turnBeforeConnectionIsKept_data() {
+    QTest::addColumn<QString>("moment");
+    QTest::newRow("before opening") << QStringLiteral("closed");
+    QTest::newRow("while resolving") << QStringLiteral("resolving");
+    QTest::newRow("while connecting") << QStringLiteral("connecting");
+  }
+  void turnBeforeConnectionIsKept() {
+    QFETCH(QString, moment);
+    RivalListener rival;
+    auto link = ListeningLink();  // set up as the first player: the outgoing opens later
+    link->SetOutgoingHost(moment == "resolving" ? QStringLiteral("localhost")
+                                                : QStringLiteral("127.0.0.1"));
+    link->SetOutgoingPort(rival.server.serverPort());
+    QSignalSpy failed(link.get(), &PeerLink::failed);
+    if (moment == "closed") link->SendTurn(QStringLiteral("20,19,0,3,1,0,"));
+    link->OpenOutgoing();
+    QCOMPARE(link->outgoing_state(), moment == "resolving" ? State::Resolving : State::Connecting);
+    if (moment != "closed") link->SendTurn(QStringLiteral("20,19,0,3,1,0,"));
+    QTRY_COMPARE(rival.received, QByteArray("20,19,0,3,1,0,"));
+    link->SendTurn(QStringLiteral("25,0,0,1,0,0,"));
+    QTRY_COMPARE(rival.received, QByteArray("20,19,0,3,1,0,25,0,0,1,0,0,"));
+    QCOMPARE(failed.count(), 0);
+  }
+
+  // A board without a link: sending does nothing and reports nothing.
+  void linkNeverSetUpSendsNothing() {
+    PeerLink link;
+    QSignalSpy failed(&link, &PeerLink::failed);
+    QCOMPARE(FailureOf([&] { link.SendTurn(QStringLiteral("20,19,0,3,1,0,")); }), QString());
+    QCOMPARE(failed.count(), 0);
+  }
+
+  // After the rival has closed, a send fails with a clear text instead of losing the turn.
+  void sendAfterRivalClosedThrows() {
+    RivalListener rival;
+    auto link = ConnectedLink(rival);
+    QVERIFY(link);
+    QSignalSpy disconnected(link.get(), &PeerLink::outgoingDisconnected);
+    QSignalSpy failed(link.get(), &PeerLink::failed);
+    rival.accepted->disconnectFromHost();
+    QVERIFY(disconnected.wait(5000));
+    QCOMPARE(link->outgoing_state(), State::Closed);
+    QCOMPARE(FailureOf([&] { link->SendTurn(QStringLiteral("20,19,0,3,1,0,")); }),
+             QStringLiteral("相手との接続が切れているため、記録を送信できませんでした"));
+    QCOMPARE(failed.count(), 0);  // the rival leaving is no error in itself
+    QCOMPARE(disconnected.count(), 1);
+  }
+
+  // A send that the system refuses throws the "send" error and closes the connection.
+  void failingSendThrowsSendErrorAndCloses() {
+    RivalListener rival;
+    auto link = ConnectedLink(rival);
+    QVERIFY(link);
+    QSignalSpy disconnected(link.get(), &PeerLink::outgoingDisconnected);
+    QSignalSpy failed(link.get(), &PeerLink::failed);
+    // The rival resets the connection; wait until the reset has reached the link's socket.
+    const linger reset{1, 0};
+    QCOMPARE(setsockopt(static_cast<int>(rival.accepted->socketDescriptor()), SOL_SOCKET, SO_LINGER,
+                        &reset, sizeof reset),
+             0);
+    rival.accepted->abort();
+    pollfd ready{static_cast<int>(link->OutgoingSocket()->socketDescriptor()), POLLIN, 0};
+    QCOMPARE(poll(&ready, 1, 5000), 1);
+
+    QCOMPARE(FailureOf([&] { link->SendTurn(QStringLiteral("20,19,0,3,1,0,")); }),
+             QStringLiteral("'send' API でWindows ソケットエラー: Connection reset by peer (104)"));
+    QCOMPARE(link->outgoing_state(), State::Closed);
+    QCOMPARE(disconnected.count(), 1);
+    QCOMPARE(failed.count(), 0);  // thrown once, not also reported
+  }
+
+  // ---- Outgoing connection errors ----
+
+  // An empty address: nothing opens, the disconnected caption, and an error; a second try with
+  // an address continues.
+  void emptyAddressFails() {
+    RivalListener rival;
+    PeerLink link;
+    link.SetOutgoingPort(rival.server.serverPort());
+    QSignalSpy disconnected(&link, &PeerLink::outgoingDisconnected);
+    QCOMPARE(FailureOf([&] { link.OpenOutgoing(); }),
+             QStringLiteral("アドレスが指定されていません"));
+    QCOMPARE(disconnected.count(), 1);
+    QCOMPARE(link.outgoing_state(), State::Closed);
+
+    link.SetOutgoingHost(QStringLiteral("127.0.0.1"));
+    link.OpenOutgoing();
+    QTRY_VERIFY(link.IsOutgoingConnected());
+  }
+
+  // A host that cannot be resolved: lookup error with the resolver's code, connection closed.
+  void unresolvableHostFails_data() {
+    QTest::addColumn<QString>("host");
+    QTest::newRow("unknown name") << QStringLiteral("no-such-host.invalid");
+    QTest::newRow("the settings' default") << QStringLiteral("xxx.XXX.xxx.XXX");
+  }
+  void unresolvableHostFails() {
+    QFETCH(QString, host);
+    PeerLink link;
+    link.SetOutgoingHost(host);
+    link.SetOutgoingPort(50001);
+    QSignalSpy failed(&link, &PeerLink::failed);
+    QSignalSpy disconnected(&link, &PeerLink::outgoingDisconnected);
+    link.OpenOutgoing();
+    QCOMPARE(link.outgoing_state(), State::Resolving);  // the lookup does not block
+    QVERIFY(failed.wait(10000));
+    QCOMPARE(failed.first().first().toString(),
+             QStringLiteral(
+                 "'ASync Lookup' API でWindows ソケットエラー: Name or service not known (-2)"));
+    QCOMPARE(disconnected.count(), 1);
+    QCOMPARE(link.outgoing_state(), State::Closed);
+  }
+
+  // A refused connection is one error, even with a turn waiting to go (a socket that holds
+  // bytes reports the refusal twice); the caption is not touched and the kept turn is dropped.
+  void refusedConnectionIsOneError() {
+    auto link = ListeningLink();
+    link->SetOutgoingHost(QStringLiteral("127.0.0.1"));
+    link->SetOutgoingPort(FreePort());
+    QSignalSpy failed(link.get(), &PeerLink::failed);
+    QSignalSpy disconnected(link.get(), &PeerLink::outgoingDisconnected);
+    link->OpenOutgoing();
+    link->SendTurn(QStringLiteral("20,19,0,3,1,0,"));
+    QPointer<QTcpSocket> attempt = link->OutgoingSocket();
+    QVERIFY(failed.wait(5000));
+    QTRY_VERIFY(attempt.isNull());  // the attempt's socket is gone: nothing more can come
+    QCoreApplication::processEvents();
+    QCOMPARE(failed.count(), 1);
+    QCOMPARE(failed.first().first().toString(), QStringLiteral("非同期ソケットエラー 111"));
+    QCOMPARE(disconnected.count(), 0);
+    QCOMPARE(link->outgoing_state(), State::Closed);
+    QCOMPARE(FailureOf([&] { link->SendTurn(QStringLiteral("20,19,0,3,1,0,")); }),
+             QStringLiteral("相手と接続できていないため、記録を送信できませんでした"));
+  }
+
+  // Closing the outgoing connection reports the disconnect only when it was up.
+  void closeOutgoingReportsOnlyAConnection() {
+    RivalListener rival;
+    auto link = ConnectedLink(rival);
+    QVERIFY(link);
+    QSignalSpy disconnected(link.get(), &PeerLink::outgoingDisconnected);
+    link->CloseOutgoing();
+    QCOMPARE(disconnected.count(), 1);
+    QTRY_COMPARE(rival.accepted->state(), QTcpSocket::UnconnectedState);
+    link->CloseOutgoing();
+    QCOMPARE(disconnected.count(), 1);
+  }
+
+  // ---- Turn message, receiving ----
+
+  // Messages are cut at the sixth comma whatever the reads: two in one read give two messages
+  // in order, one in two reads gives one.
+  void turnsAreCutFromTheStream_data() {
+    QTest::addColumn<QByteArrayList>("writes");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("one turn") << QByteArrayList{"20,19,0,3,1,0,"} << QStringList{"20,19,0,3,1,0,"};
+    QTest::newRow("two turns in one write") << QByteArrayList{"20,19,0,3,1,0,25,25,25,2,2,2,"}
+                                            << QStringList{"20,19,0,3,1,0,", "25,25,25,2,2,2,"};
+    QTest::newRow("one turn in two writes")
+        << QByteArrayList{"20,19,0", ",3,1,0,"} << QStringList{"20,19,0,3,1,0,"};
+    QTest::newRow("three turns across writes")
+        << QByteArrayList{"20,19,0,3,1,0,15,", "16,17,1,1,1,0,0,0,0,0,0,"}
+        << QStringList{"20,19,0,3,1,0,", "15,16,17,1,1,1,", "0,0,0,0,0,0,"};
+  }
+  void turnsAreCutFromTheStream() {
+    QFETCH(QByteArrayList, writes);
+    QFETCH(QStringList, messages);
+    auto link = ListeningLink();
+    TurnReader reader(*link);
+    RivalConnection rival(link->ListenPort());
+    QVERIFY(AcceptedFrom(*link, rival));
+    QSignalSpy arrived(link.get(), &PeerLink::incomingDataArrived);
+    for (const QByteArray& bytes : writes) {
+      rival.Send(bytes);
+      QVERIFY(arrived.wait(5000));  // each write is read on its own
+    }
+    QTRY_COMPARE(reader.messages, messages);
+  }
+
+  // A remainder without six commas is handed over whole after one quiet second, so that a
+  // short or malformed message still reaches the parser.
+  void shortRemainderComesAfterOneSecond_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("first");
+    QTest::addColumn<QString>("remainder");
+    QTest::newRow("short message") << QByteArray("20,19") << QStringList() << "20,19";
+    QTest::newRow("turn and a piece")
+        << QByteArray("20,19,0,3,1,0,x") << QStringList{"20,19,0,3,1,0,"} << "x";
+    QTest::newRow("Japanese") << QByteArray::fromHex("8ce38d552c") << QStringList()
+                              << QStringLiteral("後攻,");
+  }
+  void shortRemainderComesAfterOneSecond() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, first);
+    QFETCH(QString, remainder);
+    auto link = ListeningLink();
+    TurnReader reader(*link);
+    RivalConnection rival(link->ListenPort());
+    QVERIFY(AcceptedFrom(*link, rival));
+    QSignalSpy arrived(link.get(), &PeerLink::incomingDataArrived);
+    QElapsedTimer clock;
+    clock.start();
+    rival.Send(bytes);
+    QVERIFY(arrived.wait(5000));
+    QCOMPARE(reader.messages, first);
+    QTRY_COMPARE_WITH_TIMEOUT(reader.messages, first + QStringList{remainder}, 5000);
+    QVERIFY(clock.elapsed() >= 1000);
+  }
+
+  // A remainder that gets more bytes in time waits again and completes.
+  void remainderCompletedInTimeIsOneMessage() {
+    auto link = ListeningLink();
+    TurnReader reader(*link);
+    RivalConnection rival(link->ListenPort());
+    QVERIFY(AcceptedFrom(*link, rival));
+    QSignalSpy arrived(link.get(), &PeerLink::incomingDataArrived);
+    rival.Send("20,19,0,");
+    QVERIFY(arrived.wait(5000));
+    rival.Send("3,1,0,");
+    QTRY_COMPARE(reader.messages, QStringList{"20,19,0,3,1,0,"});
+  }
+
+  // A flood without commas comes in pieces of the buffer's size; memory stays bounded and the
+  // turn after it arrives intact.
+  void floodIsHeldBack() {
+    auto link = ListeningLink();
+    TurnReader reader(*link);
+    RivalConnection rival(link->ListenPort());
+    QTcpSocket* incoming = AcceptedFrom(*link, rival);
+    QVERIFY(incoming);
+    QCOMPARE(incoming->readBufferSize(), markwick::kTurnBufferSize);
+    const int pieces = 64;
+    rival.Send(QByteArray(pieces * markwick::kTurnBufferSize, 'x') + "20,19,0,3,1,0,");
+    QTRY_COMPARE_WITH_TIMEOUT(reader.messages.size(), pieces + 1, 20000);
+    for (int i = 0; i < pieces; ++i) {
+      QCOMPARE(reader.messages[i], QString(markwick::kTurnBufferSize, u'x'));
+    }
+    QCOMPARE(reader.messages.back(), QStringLiteral("20,19,0,3,1,0,"));
+    QVERIFY(reader.most_unread <= markwick::kTurnBufferSize);
+  }
+
+  // A flood of double-byte characters is cut between characters: nothing is garbled.
+  void floodIsCutBetweenCharacters() {
+    auto link = ListeningLink();
+    TurnReader reader(*link);
+    RivalConnection rival(link->ListenPort());
+    QVERIFY(AcceptedFrom(*link, rival));
+    const QString text = u'a' + QString(5000, u'後');
+    QByteArray bytes = "a";
+    for (int i = 0; i < 5000; ++i) bytes += QByteArray::fromHex("8ce3");
+    rival.Send(bytes);
+    QTRY_COMPARE_WITH_TIMEOUT(reader.messages.join(QString()), text, 10000);
+    QCOMPARE(reader.messages.size(), 3);  // 4095 bytes, 4096 bytes, the quiet rest
+  }
+
+  // Turns are read from the first incoming connection only; when it closes, the next one
+  // takes its place and what it holds is taken.
+  void readsTheFirstIncomingConnection() {
+    auto link = ListeningLink();
+    TurnReader reader(*link);
+    RivalConnection a(link->ListenPort());
+    QVERIFY(AcceptedFrom(*link, a));
+    RivalConnection b(link->ListenPort());
+    QTcpSocket* from_b = AcceptedFrom(*link, b);
+    QVERIFY(from_b);
+    QSignalSpy arrived(link.get(), &PeerLink::incomingDataArrived);
+    b.Send("15,0,0,1,0,0,");
+    QVERIFY(arrived.wait(5000));
+    QVERIFY(reader.messages.isEmpty());  // b's turn stays unread
+    a.Send("20,19,0,3,1,0,");
+    QTRY_COMPARE(reader.messages, QStringList{"20,19,0,3,1,0,"});
+    a.socket.disconnectFromHost();
+    QTRY_COMPARE(reader.messages, (QStringList{"20,19,0,3,1,0,", "15,0,0,1,0,0,"}));
+    QCOMPARE(link->IncomingConnections(), QList<QTcpSocket*>{from_b});
+  }
+
+  // Bytes that the caller does not take stay where they are, and nothing runs meanwhile.
+  void untakenBytesStayUnread() {
+    auto link = ListeningLink();
+    RivalConnection rival(link->ListenPort());
+    QTcpSocket* incoming = AcceptedFrom(*link, rival);
+    QVERIFY(incoming);
+    QSignalSpy arrived(link.get(), &PeerLink::incomingDataArrived);
+    rival.Send("20,19,0,3,1,0,");
+    QVERIFY(arrived.wait(5000));
+    QCOMPARE(incoming->bytesAvailable(), 14);
+    QCOMPARE(link->TakeTurnMessage(), std::optional<QString>(QStringLiteral("20,19,0,3,1,0,")));
+    QCOMPARE(link->TakeTurnMessage(), std::nullopt);
+  }
+
+  // ---- Both sides on the real ports ----
+
+  // Two links set up as the two roles on ports 50001 and 50100 exchange names and turns,
+  // including a turn the first player sends before the second has connected.
+  void twoLinksOnTheRealPorts() {
+    for (quint16 port : {quint16{50001}, quint16{50100}}) {
+      QTcpServer probe;
+      if (!probe.listen(QHostAddress::AnyIPv4, port)) QSKIP("the real ports are in use elsewhere");
+    }
+    PeerLink first;
+    PeerLink second;
+    QString first_sees;
+    QString second_sees;
+    TurnReader first_reads(first);
+    TurnReader second_reads(second);
+    connect(&first, &PeerLink::incomingAccepted, this, [&](QTcpSocket* incoming) {
+      first.SendName(incoming, QStringLiteral("先攻 太郎"));
+      first.OpenOutgoing();
+    });
+    connect(&second, &PeerLink::incomingAccepted, this,
+            [&](QTcpSocket* incoming) { second.SendName(incoming, QStringLiteral("Player2")); });
+    connect(&first, &PeerLink::outgoingDataArrived, this,
+            [&] { first_sees = first.ReadRivalName(); });
+    connect(&second, &PeerLink::outgoingDataArrived, this,
+            [&] { second_sees = second.ReadRivalName(); });
+
+    first.SetListenPort(50001);
+    first.SetOutgoingPort(50100);
+    first.SetOutgoingHost(QStringLiteral("127.0.0.1"));
+    first.Listen();
+    first.SendTurn(QStringLiteral("20,19,0,3,1,0,"));  // round 1, before the rival is there
+
+    second.SetListenPort(50100);
+    second.SetOutgoingPort(50001);
+    second.SetOutgoingHost(QStringLiteral("127.0.0.1"));
+    second.Listen();
+    second.OpenOutgoing();
+
+    QTRY_VERIFY(first.IsOutgoingConnected() && second.IsOutgoingConnected());
+    QTRY_COMPARE(second_sees, QStringLiteral("先攻 太郎"));
+    QTRY_COMPARE(first_sees, QStringLiteral("Player2"));
+    QTRY_COMPARE(second_reads.messages, QStringList{"20,19,0,3,1,0,"});
+    second.SendTurn(QStringLiteral("25,25,25,2,2,2,"));
+    QTRY_COMPARE(first_reads.messages, QStringList{"25,25,25,2,2,2,"});
+
+    // The second player's program ends: the first sees its outgoing connection close.
+    QSignalSpy first_disconnected(&first, &PeerLink::outgoingDisconnected);
+    second.CloseOutgoing();
+    second.CloseListener();
+    QVERIFY(first_disconnected.wait(5000));
+    QTRY_VERIFY(first.IncomingConnections().isEmpty());
+  }
+};
+
+QTEST_GUILESS_MAIN(PeerLinkTest)
+#include "test_peer_link.moc"
