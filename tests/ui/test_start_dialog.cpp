@@ -3,8 +3,10 @@
 #include <QDir>
 #include <QFile>
 #include <QGroupBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QtTest>
 #include <memory>
 
@@ -198,6 +200,27 @@ class StartDialogTest : public QObject {
     ClickButton(first ? Dialog().Button1 : Dialog().Button2);
     QCOMPARE(answerer_->boxes.size(), 1u);
     CheckBoardReplacedDialog();
+  }
+
+  // Closing the board ends the program, as does closing the start dialog before a start; the
+  // event loop is ended by the windows themselves, not by the last window going away.
+  void closingEndsTheProgram_data() {
+    QTest::addColumn<bool>("board");
+    QTest::newRow("board") << true;
+    QTest::newRow("start dialog") << false;
+  }
+  void closingEndsTheProgram() {
+    QFETCH(bool, board);
+    Create();
+    if (board) ClickButton(Dialog().Button3);
+    QGuiApplication::setQuitOnLastWindowClosed(false);
+    bool closed = false;
+    QTimer::singleShot(0, this, [&] { closed = board ? Board().close() : Dialog().close(); });
+    QTimer::singleShot(60000, this, [] { QCoreApplication::exit(1); });  // only if it hangs
+    const int result = QCoreApplication::exec();
+    QGuiApplication::setQuitOnLastWindowClosed(true);
+    QVERIFY(closed);
+    QCOMPARE(result, 0);
   }
 
  private:
