@@ -166,19 +166,6 @@ class JudgeMatchTest : public QObject {
     QCOMPARE(pair.board_b.status, "記録入力受付中");
     QCOMPARE(pair.board_b.messages.size(), size_t{1});
   }
-
-  // A closure win is announced on both peers with the same name and score.
-  void peersAgreeOnWins() {
-    EnginePair pair;
-    pair.Turn(pair.a, {Triple(20), Triple(20), Triple(19)});
-    pair.Turn(pair.b, {kMiss, kMiss, kMiss});
-    pair.Turn(pair.a, {Triple(18), Triple(17), Triple(16)});
-    pair.Turn(pair.b, {kMiss, kMiss, kMiss});
-    pair.Turn(pair.a, {Triple(15), Double(25), Single(25)});
-    pair.Turn(pair.b, {kMiss, kMiss, kMiss});
-    QCOMPARE(pair.board_b.messages, Texts{"Player160 Win!!"});
-    QCOMPARE(pair.board_a.messages, Texts{"Player160 Win!!"});
-  }
 };
 
 QTEST_APPLESS_MAIN(JudgeMatchTest)

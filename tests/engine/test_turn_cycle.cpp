@@ -263,18 +263,6 @@ class TurnCycleTest : public QObject {
     QVERIFY_THROWS_EXCEPTION(TurnError, engine.ServerSocket1ClientRead("25,0,0,1,0,0,"));
     QCOMPARE(engine.state().r_MarkCount[6], most);
   }
-
-  // Marks of a turn not sent whole (a piece of a split read) and coalesced texts.
-  void framingLeftToTheShapeOfTheText() {
-    RecordingBoard board;
-    MatchEngine engine(board);
-    engine.ChooseSecondPlayer("Player2");
-    engine.ServerSocket1ClientRead("20,19,0,3,1,0,17,0,0,3,0,0,");
-    QCOMPARE(engine.state().r_MarkCount[0], 3);
-    QCOMPARE(engine.state().r_MarkCount[1], 1);
-    QCOMPARE(engine.state().r_MarkCount[3], 0);
-    QVERIFY(engine.state().InputOpen);
-  }
 };
 
 QTEST_APPLESS_MAIN(TurnCycleTest)
