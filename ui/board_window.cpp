@@ -13,6 +13,7 @@
 #include "auto_size_label.h"
 #include "form_font.h"
 #include "handler_gate.h"
+#include "link/peer_link.h"
 #include "message_boxes.h"
 #include "score_grid.h"
 #include "start_dialog.h"
@@ -45,7 +46,8 @@ TForm1::TForm1(TForm2& main_window)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
-      main_window_(main_window) {
+      main_window_(main_window),
+      link_(new PeerLink(this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Markwick"));
   setFixedSize(270, 229);
@@ -93,6 +95,8 @@ TForm1::TForm1(TForm2& main_window)
   connect(Label6, &AutoSizeLabel::clicked, this,
           [this] { HandlerGate::Run([this] { Label6Click(); }); });
 
+  ConnectLink();
+
   // Creation: the engine puts the match state into its start values and writes the start
   // texts; then the name columns are widened and the grid takes the width of its columns.
   engine_.emplace(*this);
@@ -104,12 +108,6 @@ TForm1::TForm1(TForm2& main_window)
 }
 
 TForm1::~TForm1() = default;
-
-void TForm1::StartLink(PlayerRole, const QString&) {
-  // The peer link is not part of this build yet: a board started this way has no link.
-}
-
-void TForm1::CloseLink() {}
 
 void TForm1::StringGrid1SelectCell(int col, int row) { engine_->StringGrid1SelectCell(col, row); }
 
@@ -199,9 +197,5 @@ void TForm1::SetSendCaption(std::string_view caption) { Button1->setText(FromUtf
 void TForm1::SetCorrectEnabled(bool enabled) { Button2->setEnabled(enabled); }
 
 void TForm1::ShowMessage(std::string_view text) { ShowMessageBox(FromUtf8(text)); }
-
-void TForm1::SendTurn(std::string_view) {
-  // Without a peer link the turn goes nowhere, as on a board opened without set-up.
-}
 
 }  // namespace markwick

@@ -3,6 +3,7 @@
 // match enters through its handlers, each run through the handler gate.
 #pragma once
 
+#include <QPointer>
 #include <QWidget>
 #include <array>
 #include <optional>
@@ -15,10 +16,12 @@
 class QFrame;
 class QLineEdit;
 class QPushButton;
+class QTcpSocket;
 
 namespace markwick {
 
 class AutoSizeLabel;
+class PeerLink;
 class ScoreGrid;
 class TForm2;
 
@@ -37,6 +40,7 @@ class TForm1 : public QWidget, public Board {
   MatchEngine& engine() { return *engine_; }
   const MatchEngine& engine() const { return *engine_; }
   TForm2& main_window() { return main_window_; }
+  PeerLink& link() { return *link_; }
 
   // The start buttons' link set-up for the role, towards the rival's host: opens the listener
   // (and, playing second, the outgoing connection). Throws std::exception on a failure.
@@ -49,6 +53,15 @@ class TForm1 : public QWidget, public Board {
   void Label6Click();
   void FormShow();
   void FormClose();
+
+  // Link events. ServerSocket1Listen runs at once, inside the start action that opens the
+  // listener; the others are entered through the handler gate.
+  void ServerSocket1Listen();
+  void ServerSocket1ClientConnect(const QPointer<QTcpSocket>& incoming);
+  void ClientSocket1Connect();
+  void ClientSocket1Disconnect();
+  void ClientSocket1Read();
+  void ServerSocket1ClientRead();
 
   // Board
   void SetCellText(int col, int row, std::string_view text) override;
@@ -86,9 +99,11 @@ class TForm1 : public QWidget, public Board {
  private:
   void CentreOverMainWindow();
   void CloseLink();
+  void ConnectLink();
 
   TForm2& main_window_;
   std::array<QLineEdit*, 3> dart_boxes_;
+  PeerLink* link_;                     // owned (child of the window)
   std::optional<MatchEngine> engine_;  // created last: it writes the start texts
 };
 

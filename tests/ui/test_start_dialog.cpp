@@ -5,6 +5,7 @@
 #include <QGroupBox>
 #include <QGuiApplication>
 #include <QLineEdit>
+#include <QTcpServer>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QtTest>
@@ -130,11 +131,16 @@ class StartDialogTest : public QObject {
   }
 
   // "後攻待ちます": own name from Edit2, second player waiting, round 1, red status, correct
-  // button disabled, settings saved, role caption, board shown centred and the dialog hidden.
+  // button disabled, settings saved, role caption (after the listening caption; the rival's
+  // listener may answer soon after), board shown centred and the dialog hidden.
   void playSecond() {
+    QTcpServer rival;  // the first player's listener, so that the link forms without errors
+    QVERIFY(rival.listen(QHostAddress::AnyIPv4, 50001));
     Create();
     Dialog().Edit1->setText(QStringLiteral("unused"));
     Dialog().Edit2->setText(QStringLiteral("花子"));
+    Dialog().Edit3->setText(QStringLiteral("127.0.0.1"));
+    QSignalSpy captions(&Board(), &QWidget::windowTitleChanged);
     ClickButton(Dialog().Button2);
 
     TForm1& board = Board();
@@ -146,9 +152,11 @@ class StartDialogTest : public QObject {
     QCOMPARE(board.Label6->text(), QStringLiteral("相手入力待ち"));
     QCOMPARE(board.Label6->palette().color(QPalette::WindowText), QColor(255, 0, 0));
     QVERIFY(!board.Button2->isEnabled());
-    QCOMPARE(board.windowTitle(), QStringLiteral("Markwick [後攻]"));
+    QVERIFY(captions.size() >= 2);
+    QCOMPARE(captions[0][0].toString(), QStringLiteral("Markwick = Server = 接続待ち"));
+    QCOMPARE(captions[1][0].toString(), QStringLiteral("Markwick [後攻]"));
     CheckBoardReplacedDialog();
-    CheckSaved("xxx.XXX.xxx.XXX", "unused", "花子");
+    CheckSaved("127.0.0.1", "unused", "花子");
   }
 
   // "設定しないでGo": the board as created, shown in the dialog's place; nothing is saved.
@@ -168,8 +176,8 @@ class StartDialogTest : public QObject {
   }
 
   // A settings file that cannot be written (a directory stands in its place): the error box
-  // names the full path, the board is not shown and keeps its caption, the dialog stays, and
-  // the steps before the saving stay done.
+  // names the full path, the board is not shown and gets no role caption (the link, already
+  // started, has set its own), the dialog stays, and the steps before the saving stay done.
   void unwritableSettingsFileStopsTheStart_data() {
     QTest::addColumn<bool>("first");
     QTest::newRow("先攻いきます") << true;
@@ -177,8 +185,12 @@ class StartDialogTest : public QObject {
   }
   void unwritableSettingsFileStopsTheStart() {
     QFETCH(bool, first);
+    QTcpServer rival;  // the first player's listener, for the second player to connect to
+    if (!first) QVERIFY(rival.listen(QHostAddress::AnyIPv4, 50001));
     QVERIFY(QDir().mkpath(settings_path_));
     Create();
+    Dialog().Edit3->setText(QStringLiteral("127.0.0.1"));
+    QSignalSpy captions(&Board(), &QWidget::windowTitleChanged);
     ClickButton(first ? Dialog().Button1 : Dialog().Button2);
 
     QCOMPARE(answerer_->boxes.size(), 1u);
@@ -190,7 +202,11 @@ class StartDialogTest : public QObject {
     TForm1& board = Board();
     QVERIFY(!board.isVisible());
     QVERIFY(Dialog().isVisible());
-    QCOMPARE(board.windowTitle(), QStringLiteral("Markwick"));
+    QVERIFY(!captions.isEmpty());
+    QCOMPARE(captions[0][0].toString(), QStringLiteral("Markwick = Server = 接続待ち"));
+    for (const QList<QVariant>& caption : captions) {
+      QVERIFY(!caption[0].toString().startsWith(QStringLiteral("Markwick [")));
+    }
     QCOMPARE(board.StringGrid1->Cell(0, 0),
              first ? QStringLiteral("Player1") : QStringLiteral("Player2"));
     QCOMPARE(board.engine().state().IsFirstPlayer, first);

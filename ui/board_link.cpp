@@ -1,0 +1,104 @@
+// The score board's side of the peer link: the set-up by role, the closing, and the handlers of
+// the link's events, which set the captions, exchange the names and take in the rival's turns.
+#include <QLineEdit>
+#include <QPointer>
+#include <QTcpSocket>
+
+#include "board_window.h"
+#include "handler_gate.h"
+#include "link/peer_link.h"
+#include "score_grid.h"
+#include "start_dialog.h"
+
+namespace markwick {
+namespace {
+
+// Each role listens on its own port and connects to the other's.
+constexpr quint16 kFirstPlayerPort = 50001;
+constexpr quint16 kSecondPlayerPort = 50100;
+
+}  // namespace
+
+void TForm1::ConnectLink() {
+  // Opening the listener reports at once, so the start action's role caption replaces it.
+  connect(link_, &PeerLink::listening, this, [this] { ServerSocket1Listen(); });
+  connect(link_, &PeerLink::incomingAccepted, this, [this](QTcpSocket* incoming) {
+    HandlerGate::Run(
+        [this, socket = QPointer<QTcpSocket>(incoming)] { ServerSocket1ClientConnect(socket); });
+  });
+  connect(link_, &PeerLink::outgoingConnected, this,
+          [this] { HandlerGate::Run([this] { ClientSocket1Connect(); }); });
+  connect(link_, &PeerLink::outgoingDisconnected, this,
+          [this] { HandlerGate::Run([this] { ClientSocket1Disconnect(); }); });
+  connect(link_, &PeerLink::outgoingDataArrived, this,
+          [this] { HandlerGate::Run([this] { ClientSocket1Read(); }); });
+  connect(link_, &PeerLink::incomingDataArrived, this,
+          [this] { HandlerGate::Run([this] { ServerSocket1ClientRead(); }); });
+  // A failure that a link event brought: the error box, in turn with the other handlers.
+  connect(link_, &PeerLink::failed, this, [](const QString& message) {
+    HandlerGate::Run([message] { throw LinkError(message); });
+  });
+}
+
+void TForm1::StartLink(PlayerRole role, const QString& rival_host) {
+  const bool first = role == PlayerRole::First;
+  link_->SetListenPort(first ? kFirstPlayerPort : kSecondPlayerPort);
+  link_->SetOutgoingPort(first ? kSecondPlayerPort : kFirstPlayerPort);
+  link_->SetOutgoingHost(rival_host);
+  link_->Listen();
+  // The first player connects back when the rival's connection arrives.
+  if (!first) link_->OpenOutgoing();
+}
+
+void TForm1::CloseLink() {
+  link_->CloseOutgoing();
+  link_->CloseListener();
+}
+
+void TForm1::SendTurn(std::string_view text) {
+  link_->SendTurn(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void TForm1::ServerSocket1Listen() {
+  setWindowTitle(QStringLiteral("Markwick = Server = 接続待ち"));
+}
+
+void TForm1::ServerSocket1ClientConnect(const QPointer<QTcpSocket>& incoming) {
+  setWindowTitle(QStringLiteral("Markwick = Server = 接続中 "));
+  const MatchState& s = engine_->state();
+  if (s.RoundNo != 1) return;
+  try {
+    // The own name as typed in the start dialog's box of this role, read now.
+    link_->SendName(incoming,
+                    s.IsFirstPlayer ? main_window_.Edit1->text() : main_window_.Edit2->text());
+    if (s.IsFirstPlayer) link_->OpenOutgoing();
+  } catch (...) {
+    // A connection whose set-up failed is not kept: the rival sees it close.
+    if (incoming) link_->CloseIncoming(incoming);
+    throw;
+  }
+}
+
+void TForm1::ClientSocket1Connect() {
+  setWindowTitle(QStringLiteral("Markwick = Client = 接続完了"));
+}
+
+void TForm1::ClientSocket1Disconnect() {
+  setWindowTitle(QStringLiteral("Markwick = Client = 切断"));
+}
+
+void TForm1::ClientSocket1Read() {
+  // Only the name is read, in round 1; later bytes stay unread.
+  if (engine_->state().RoundNo != 1) return;
+  StringGrid1->SetCell(4, 0, link_->ReadRivalName());
+}
+
+void TForm1::ServerSocket1ClientRead() {
+  // After the last round nothing is read.
+  if (!engine_->AcceptsTurns()) return;
+  const std::optional<QString> message = link_->TakeTurnMessage();
+  if (!message) return;
+  engine_->ServerSocket1ClientRead(message->toUtf8().toStdString());
+}
+
+}  // namespace markwick
