@@ -1,0 +1,387 @@
+// Two complete programs in one process, joined over 127.0.0.1 on the real ports 50001 and
+// 50100 as two players at two computers would be: the set-up in either order, the captions,
+// the name exchange, whole matches played by clicks on the grids, and a rival that leaves.
+//
+// Both programs share one handler gate here, so a handler of one program (with its boxes) runs
+// to its end before a handler of the other starts; message boxes are answered in that order.
+#include <QLineEdit>
+#include <QTcpServer>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+#include <utility>
+#include <vector>
+
+#include "link/peer_link.h"
+#include "ui/auto_size_label.h"
+#include "ui/form_font.h"
+#include "ui/modal_box_answerer.h"
+#include "ui/program_windows.h"
+
+using markwick::TForm1;
+using markwick::TForm2;
+using markwick::testing::ClickButton;
+using markwick::testing::ClickCell;
+using markwick::testing::ModalBoxAnswerer;
+using markwick::testing::ProgramWindows;
+
+namespace {
+
+const QString kListening = QStringLiteral("Markwick = Server = 接続待ち");
+const QString kAccepted = QStringLiteral("Markwick = Server = 接続中 ");
+const QString kConnected = QStringLiteral("Markwick = Client = 接続完了");
+const QString kDisconnected = QStringLiteral("Markwick = Client = 切断");
+
+// A grid cell as (column, row).
+using Cell = std::pair<int, int>;
+const Cell kTriple20{3, 1};
+const Cell kSingle19{2, 2};
+const Cell kMiss{3, 7};
+
+// One program: its start dialog and its board, with its own settings file.
+struct Program {
+  QTemporaryDir dir;
+  std::unique_ptr<ProgramWindows> windows =
+      std::make_unique<ProgramWindows>(dir.filePath("Markwick.ini"));
+
+  TForm1& board() { return windows->Form1; }
+  TForm2& dialog() { return windows->Form2; }
+  const markwick::MatchState& state() { return board().engine().state(); }
+
+  bool Show() {
+    dialog().show();
+    return QTest::qWaitForWindowExposed(&dialog());
+  }
+  // The user types the own name into the role's box and the rival's address, and presses the
+  // role's button.
+  void Start(bool first, const QString& name, const QString& address = "127.0.0.1") {
+    (first ? dialog().Edit1 : dialog().Edit2)->setText(name);
+    dialog().Edit3->setText(address);
+    ClickButton(first ? dialog().Button1 : dialog().Button2);
+  }
+  // Three darts and the send button.
+  void PlayTurn(const std::vector<Cell>& darts) {
+    for (const auto& [col, row] : darts) ClickCell(board(), col, row);
+    ClickButton(board().Button1);
+  }
+  QString RivalName() { return board().StringGrid1->Cell(4, 0); }
+};
+
+bool RealPortsFree() {
+  for (quint16 port : {quint16{50001}, quint16{50100}}) {
+    QTcpServer probe;
+    if (!probe.listen(QHostAddress::AnyIPv4, port)) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+class TwoBoardsTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() {
+    markwick::InstallFontSubstitutes();
+    answerer_ = std::make_unique<ModalBoxAnswerer>();
+  }
+
+  void init() {
+    if (!RealPortsFree()) QSKIP("the ports 50001 and 50100 are in use elsewhere");
+    answerer_->boxes.clear();
+    answerer_->on_box = nullptr;
+    first_ = std::make_unique<Program>();
+    second_ = std::make_unique<Program>();
+    QVERIFY(first_->Show());
+    QVERIFY(second_->Show());
+  }
+
+  void cleanup() {
+    answerer_->on_box = nullptr;
+    first_.reset();
+    second_.reset();
+  }
+
+  // First player first, then the second: both connections form, each side shows the other's
+  // name exactly as typed (an empty name sends nothing), and the captions end as the last link
+  // event left them.
+  void setUpInTheRightOrder_data() {
+    QTest::addColumn<QString>("first_name");
+    QTest::addColumn<QString>("second_name");
+    QTest::newRow("plain") << "Player1"
+                           << "Player2";
+    QTest::newRow("blanks, commas, Japanese") << "先攻 太郎"
+                                              << " ソ表,20,19, ";
+    QTest::newRow("empty first name") << ""
+                                      << "後攻";
+  }
+  void setUpInTheRightOrder() {
+    QFETCH(QString, first_name);
+    QFETCH(QString, second_name);
+    QSignalSpy first_captions(&first_->board(), &QWidget::windowTitleChanged);
+    QSignalSpy second_captions(&second_->board(), &QWidget::windowTitleChanged);
+
+    first_->Start(true, first_name);
+    QCOMPARE(first_->board().windowTitle(), QStringLiteral("Markwick [先攻]"));
+    QVERIFY(first_->board().isVisible());
+    second_->Start(false, second_name);
+
+    QTRY_VERIFY(first_->board().link().IsOutgoingConnected());
+    QTRY_VERIFY(second_->board().link().IsOutgoingConnected());
+    QTRY_COMPARE(first_->RivalName(), second_name);
+    QTRY_COMPARE(second_->board().windowTitle(), kAccepted);
+    QCOMPARE(first_->board().windowTitle(), kConnected);
+    QCOMPARE(second_->RivalName(),
+             first_name.isEmpty() ? QStringLiteral("SecondPlayer") : first_name);
+    QVERIFY(answerer_->boxes.empty());
+
+    const auto texts = [](const QSignalSpy& spy) {
+      QStringList list;
+      for (const QList<QVariant>& args : spy) list << args[0].toString();
+      return list;
+    };
+    QCOMPARE(texts(first_captions),
+             (QStringList{kListening, "Markwick [先攻]", kAccepted, kConnected}));
+    QCOMPARE(texts(second_captions),
+             (QStringList{kListening, "Markwick [後攻]", kConnected, kAccepted}));
+  }
+
+  // The second player first: its connect is refused (one error box) and the link never forms;
+  // the first player then waits with its role caption.
+  void setUpInTheWrongOrder() {
+    second_->Start(false, "Player2");
+    QTRY_COMPARE(answerer_->boxes.size(), 1u);
+    QCOMPARE(answerer_->boxes[0].text, QStringLiteral("非同期ソケットエラー 111."));
+    QCOMPARE(answerer_->boxes[0].icon, QMessageBox::Critical);
+    QCOMPARE(second_->board().windowTitle(), QStringLiteral("Markwick [後攻]"));
+    QVERIFY(second_->board().isVisible());
+
+    first_->Start(true, "Player1");
+    QVERIFY(first_->board().link().IsListening());
+    QCOMPARE(first_->board().windowTitle(), QStringLiteral("Markwick [先攻]"));
+    QCOMPARE(first_->board().link().IncomingConnections().size(), 0);
+    QCOMPARE(second_->board().link().outgoing_state(), markwick::PeerLink::OutgoingState::Closed);
+    QCOMPARE(answerer_->boxes.size(), 1u);
+  }
+
+  // The second player with an empty address: the error, the board not shown, the listener
+  // open; pressing the button again with an address completes the set-up.
+  void emptyAddressThenRetry() {
+    first_->Start(true, "Player1");
+    second_->Start(false, "Player2", "");
+    QCOMPARE(answerer_->boxes.size(), 1u);
+    QCOMPARE(answerer_->boxes[0].text, QStringLiteral("アドレスが指定されていません."));
+    QVERIFY(!second_->board().isVisible());
+    QTRY_COMPARE(second_->board().windowTitle(), kDisconnected);
+    QVERIFY(second_->board().link().IsListening());
+
+    second_->Start(false, "Player2");
+    QVERIFY(second_->board().isVisible());
+    QTRY_COMPARE(first_->RivalName(), QStringLiteral("Player2"));
+    QTRY_COMPARE(second_->RivalName(), QStringLiteral("Player1"));
+    QCOMPARE(answerer_->boxes.size(), 1u);
+  }
+
+  // The first player's turn of round 1, sent before the second player has started, goes out
+  // once the link is up and opens the second player's turn.
+  void firstTurnBeforeTheRivalStarts() {
+    first_->Start(true, "Player1");
+    first_->PlayTurn({kTriple20, kSingle19, kMiss});
+    QCOMPARE(first_->board().Label6->text(), QStringLiteral("相手入力待ち"));
+    QVERIFY(answerer_->boxes.empty());
+
+    second_->Start(false, "Player2");
+    QTRY_VERIFY(second_->state().InputOpen);
+    QCOMPARE(second_->state().r_MarkCount[0], 3);
+    QCOMPARE(second_->state().r_MarkCount[1], 1);
+    QCOMPARE(second_->board().Label6->text(), QStringLiteral("記録入力受付中"));
+    QVERIFY(answerer_->boxes.empty());
+  }
+
+  // Twenty rounds by clicks: the round counters of both peers at every moment, and the end on
+  // both, the second player judging right after its last send, the first on receiving it.
+  void fullMatch() {
+    StartBoth("先攻 太郎", "後攻 花子");
+    if (QTest::currentTestFailed()) return;
+    TForm1& a = first_->board();
+    TForm1& b = second_->board();
+
+    std::vector<std::pair<int, int>> after_first_sends;
+    std::vector<std::pair<int, int>> after_second_sends;
+    connect(a.Button1, &QPushButton::clicked, this, [&] {
+      after_first_sends.emplace_back(first_->state().RoundNo, second_->state().RoundNo);
+    });
+    connect(b.Button1, &QPushButton::clicked, this, [&] {
+      after_second_sends.emplace_back(first_->state().RoundNo, second_->state().RoundNo);
+    });
+    std::vector<std::pair<int, int>> at_boxes;
+    answerer_->on_box = [&](const markwick::testing::AnsweredBox&) {
+      at_boxes.emplace_back(first_->state().RoundNo, second_->state().RoundNo);
+    };
+
+    for (int round = 1; round <= 20; ++round) {
+      const QString shown = QString::number(round);
+      // The first player's turn of this round is open; the second waits.
+      QCOMPARE(first_->state().RoundNo, round);
+      QCOMPARE(second_->state().RoundNo, round);
+      QCOMPARE(a.Label5->text(), shown);
+      QVERIFY(first_->state().InputOpen);
+      QVERIFY(!second_->state().InputOpen);
+
+      first_->PlayTurn({kTriple20, kTriple20, kMiss});
+      QCOMPARE(after_first_sends.back(), std::make_pair(round, round));
+      QCOMPARE(a.Label6->text(), round == 20 ? QStringLiteral("全て投げ終わりました")
+                                             : QStringLiteral("相手入力待ち"));
+
+      QTRY_VERIFY(second_->state().InputOpen);
+      QCOMPARE(first_->state().RoundNo, round);
+      QCOMPARE(second_->state().RoundNo, round);
+      QCOMPARE(b.Label5->text(), shown);
+
+      second_->PlayTurn({kSingle19, kMiss, kMiss});
+      if (round < 20) {
+        QCOMPARE(after_second_sends.back(), std::make_pair(round, round + 1));
+        QCOMPARE(b.Label5->text(), QString::number(round + 1));
+        QTRY_VERIFY(first_->state().InputOpen);
+        QCOMPARE(first_->state().RoundNo, round + 1);
+        QCOMPARE(second_->state().RoundNo, round + 1);
+        QVERIFY(answerer_->boxes.empty());
+      }
+    }
+
+    // The end: the second player's result right after its send (first player still in round
+    // 20), then the first player's on receiving that turn.
+    QTRY_COMPARE(answerer_->boxes.size(), 2u);
+    QCOMPARE(answerer_->Texts(), (std::vector<QString>{"先攻 太郎 Win!!", "先攻 太郎 Win!!"}));
+    QCOMPARE(at_boxes.front(), std::make_pair(20, 21));
+    QCOMPARE(at_boxes.back(), std::make_pair(21, 21));
+    for (Program* program : {first_.get(), second_.get()}) {
+      TForm1& board = program->board();
+      QCOMPARE(program->state().RoundNo, 21);
+      QVERIFY(!program->state().InputOpen);
+      QCOMPARE(board.Label5->text(), QStringLiteral("20"));
+      QCOMPARE(board.Label6->text(), QStringLiteral("試合終了"));
+      QCOMPARE(board.Label6->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+      QVERIFY(!board.Button1->isEnabled());
+      QCOMPARE(board.Button1->text(), QStringLiteral("待ち"));
+      QVERIFY(!board.Button2->isEnabled());
+    }
+    // Both peers hold the same scores: 60 + 19 x 120 for the first, 17 x 19 for the second.
+    QCOMPARE(a.StringGrid1->Cell(0, 8), QStringLiteral("2340"));
+    QCOMPARE(b.StringGrid1->Cell(4, 8), QStringLiteral("2340"));
+    QCOMPARE(a.StringGrid1->Cell(4, 8), QStringLiteral("323"));
+    QCOMPARE(b.StringGrid1->Cell(0, 8), QStringLiteral("323"));
+    QCOMPARE(first_->state().MarkCount, second_->state().r_MarkCount);
+    QCOMPARE(second_->state().MarkCount, first_->state().r_MarkCount);
+  }
+
+  // An early win by closure: the second player announces it after its send, the first on
+  // receiving; the first then shows the next round but takes no dart, and a click on its grid
+  // shows the result again.
+  void earlyWinByClosure() {
+    StartBoth("Player1", "Player2");
+    if (QTest::currentTestFailed()) return;
+    const std::vector<std::vector<Cell>> first_turns = {
+        {{3, 1}, {3, 2}, {3, 3}},  // T20 T19 T18
+        {{3, 4}, {3, 5}, {3, 6}},  // T17 T16 T15
+        {{1, 7}, {2, 7}, {3, 1}},  // DB SB, then T20 scores 60
+    };
+    for (const auto& turn : first_turns) {
+      first_->PlayTurn(turn);
+      QTRY_VERIFY(second_->state().InputOpen);
+      second_->PlayTurn({kMiss, kMiss, kMiss});
+      QTRY_VERIFY(second_->state().RoundNo == first_->state().RoundNo ||
+                  answerer_->boxes.size() == 2u);
+    }
+    QTRY_COMPARE(answerer_->boxes.size(), 2u);
+    QCOMPARE(answerer_->Texts(), (std::vector<QString>{"Player160 Win!!", "Player160 Win!!"}));
+
+    QCOMPARE(second_->board().Label6->text(), QStringLiteral("試合終了"));
+    QVERIFY(!second_->state().InputOpen);
+    QCOMPARE(first_->state().RoundNo, 4);
+    QCOMPARE(first_->board().Label5->text(), QStringLiteral("4"));
+    QCOMPARE(first_->board().Label6->text(), QStringLiteral("記録入力受付中"));
+    QVERIFY(!first_->state().InputOpen);
+
+    ClickCell(first_->board(), 3, 1);
+    QCOMPARE(answerer_->boxes.size(), 3u);
+    QCOMPARE(answerer_->boxes[2].text, QStringLiteral("Player160 Win!!"));
+    QCOMPARE(first_->board().Label6->text(), QStringLiteral("試合終了"));
+    QCOMPARE(first_->state().Throw, 0);
+  }
+
+  // Level scores with only the first player closed: the second player declares the draw, the
+  // first plays on, and its next turn reopens the second player's turn.
+  void drawDisagreement() {
+    StartBoth("Player1", "Player2");
+    if (QTest::currentTestFailed()) return;
+    const std::vector<std::vector<Cell>> first_turns = {
+        {{3, 1}, {3, 2}, {3, 3}},
+        {{3, 4}, {3, 5}, {3, 6}},
+        {{1, 7}, {2, 7}, kMiss},  // every target closed with exactly three marks: 0 points
+    };
+    for (const auto& turn : first_turns) {
+      first_->PlayTurn(turn);
+      QTRY_VERIFY(second_->state().InputOpen);
+      second_->PlayTurn({kMiss, kMiss, kMiss});
+      QTRY_VERIFY(first_->state().InputOpen || !answerer_->boxes.empty());
+    }
+    QTRY_VERIFY(first_->state().InputOpen);
+    QCOMPARE(answerer_->Texts(),
+             std::vector<QString>{QStringLiteral("Player2vsPlayer1\r\n   0   0\r\n ドロー！")});
+    QCOMPARE(second_->board().Label6->text(), QStringLiteral("試合終了"));
+    QVERIFY(!second_->state().InputOpen);
+    QCOMPARE(first_->state().RoundNo, 4);
+    QCOMPARE(first_->board().Label6->text(), QStringLiteral("記録入力受付中"));
+
+    first_->PlayTurn({kMiss, kMiss, kMiss});
+    QTRY_VERIFY(second_->state().InputOpen);
+    QCOMPARE(second_->board().Label6->text(), QStringLiteral("記録入力受付中"));
+    QCOMPARE(second_->state().RoundNo, 4);
+    QCOMPARE(answerer_->boxes.size(), 1u);
+  }
+
+  // The rival closes its program mid-match: the caption shows the disconnect, and the next send
+  // fails with a clear error instead of losing the turn; the turn stays ready to send.
+  void rivalClosesItsProgram() {
+    StartBoth("Player1", "Player2");
+    if (QTest::currentTestFailed()) return;
+    first_->PlayTurn({kTriple20, kMiss, kMiss});
+    QTRY_VERIFY(second_->state().InputOpen);
+    second_->PlayTurn({kSingle19, kMiss, kMiss});
+    QTRY_VERIFY(first_->state().InputOpen);
+
+    second_->board().close();
+    QTRY_COMPARE(first_->board().windowTitle(), kDisconnected);
+    QTRY_VERIFY(first_->board().link().IncomingConnections().isEmpty());
+    QVERIFY(answerer_->boxes.empty());
+    QCOMPARE(first_->board().Label6->text(), QStringLiteral("記録入力受付中"));
+
+    first_->PlayTurn({kTriple20, kMiss, kMiss});
+    QCOMPARE(answerer_->boxes.size(), 1u);
+    QCOMPARE(answerer_->boxes[0].text,
+             QStringLiteral("相手との接続が切れているため、記録を送信できませんでした."));
+    QCOMPARE(answerer_->boxes[0].icon, QMessageBox::Critical);
+    QVERIFY(first_->state().InputOpen);
+    QVERIFY(first_->board().Button1->isEnabled());
+    QVERIFY(!first_->board().Button2->isEnabled());
+  }
+
+ private:
+  // Both programs started in the right order, with the link formed and the names exchanged.
+  void StartBoth(const QString& first_name, const QString& second_name) {
+    first_->Start(true, first_name);
+    second_->Start(false, second_name);
+    QTRY_COMPARE(first_->RivalName(), second_name);
+    QTRY_COMPARE(second_->RivalName(), first_name);
+    QTRY_VERIFY(first_->board().link().IsOutgoingConnected());
+    QVERIFY(answerer_->boxes.empty());
+  }
+
+  std::unique_ptr<ModalBoxAnswerer> answerer_;
+  std::unique_ptr<Program> first_;
+  std::unique_ptr<Program> second_;
+};
+
+QTEST_MAIN(TwoBoardsTest)
+#include "test_two_boards.moc"
