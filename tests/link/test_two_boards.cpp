@@ -182,6 +182,21 @@ class TwoBoardsTest : public QObject {
     QCOMPARE(answerer_->boxes.size(), 1u);
   }
 
+  // The first player without an address: when the rival connects, its name goes out, then the
+  // error, and the rival's connection is closed again, which the rival sees.
+  void firstPlayerWithoutAddress() {
+    first_->Start(true, "Player1", "");
+    QVERIFY(first_->board().isVisible());
+    second_->Start(false, "Player2");
+    QTRY_COMPARE(answerer_->boxes.size(), 1u);
+    QCOMPARE(answerer_->boxes[0].text, QStringLiteral("アドレスが指定されていません."));
+    QTRY_COMPARE(second_->board().windowTitle(), kDisconnected);
+    QTRY_COMPARE(first_->board().windowTitle(), kDisconnected);
+    QCOMPARE(second_->RivalName(), QStringLiteral("Player1"));
+    QVERIFY(first_->board().link().IncomingConnections().isEmpty());
+    QCOMPARE(first_->RivalName(), QStringLiteral("SecondPlayer"));
+  }
+
   // The first player's turn of round 1, sent before the second player has started, goes out
   // once the link is up and opens the second player's turn.
   void firstTurnBeforeTheRivalStarts() {
