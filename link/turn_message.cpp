@@ -74,8 +74,7 @@ std::vector<std::string> SplitCommaList(std::string_view text) {
       }
     } else {
       const size_t start = pos;
-      while (pos < text.size() && text[pos] != ',' &&
-             static_cast<unsigned char>(text[pos]) > 32) {
+      while (pos < text.size() && text[pos] != ',' && static_cast<unsigned char>(text[pos]) > 32) {
         pos += CharLength(text, pos);
       }
       item.assign(text.substr(start, pos - start));
@@ -115,8 +114,8 @@ std::optional<int32_t> ParseInteger(std::string_view item) {
   if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
   constexpr uint64_t kMaxPositive = std::numeric_limits<int32_t>::max();
   if (magnitude > kMaxPositive + (negative ? 1 : 0)) return std::nullopt;
-  const int64_t value = negative ? -static_cast<int64_t>(magnitude)
-                                 : static_cast<int64_t>(magnitude);
+  const int64_t value =
+      negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
   return static_cast<int32_t>(value);
 }
 
