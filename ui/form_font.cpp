@@ -1,6 +1,6 @@
 #include "form_font.h"
 
-#include <QFontDatabase>
+#include <QFont>
 #include <QString>
 
 namespace markwick {
@@ -8,10 +8,10 @@ namespace {
 const QString kFormFamily = QStringLiteral("ＭＳ Ｐゴシック");
 }  // namespace
 
+// A substitute is only used when the family itself is not installed, so it is registered
+// unconditionally: asking the font database first would load every font at start-up.
 void InstallFontSubstitutes() {
-  if (!QFontDatabase::hasFamily(kFormFamily)) {
-    QFont::insertSubstitution(kFormFamily, QStringLiteral("IPAPGothic"));
-  }
+  QFont::insertSubstitution(kFormFamily, QStringLiteral("IPAPGothic"));
 }
 
 QFont FormFont(int pixel_height) {
