@@ -10,8 +10,10 @@
 // same size, so a peer that floods the link is held back by TCP. A message is cut after its
 // sixth comma. A remainder without six commas waits for more bytes; when none come for one
 // second it is taken as one message as it is, and a full buffer without six commas is taken at
-// once (see turn_framer.h). Each message is decoded whole. The name is collected from all the
-// bytes of the outgoing connection, up to 2047 bytes, and shown whole at every arrival.
+// once (see turn_framer.h). A connection that the rival closes stays first until the bytes it
+// brought have been taken, its rest at once. Each message is decoded whole. The name is collected
+// from all the bytes of the outgoing connection, up to 2047 bytes, and shown whole at every
+// arrival.
 //
 // Sending. A Turn message sent before the outgoing connection is up is kept and written as soon
 // as it is; after the connection has gone the send fails with an error.
@@ -110,7 +112,7 @@ QList<QTcpSocket*> PeerLink::IncomingConnections() const {
 
 void PeerLink::CloseIncoming(QTcpSocket* incoming) {
   if (FindIncoming(incoming) == incoming_.end()) return;
-  OnIncomingClosed(incoming);
+  DropIncoming(incoming);
   incoming->abort();
 }
 
@@ -140,6 +142,19 @@ void PeerLink::OnIncomingError(QTcpSocket* socket) {
 void PeerLink::OnIncomingClosed(QTcpSocket* socket) {
   const auto it = FindIncoming(socket);
   if (it == incoming_.end()) return;
+  if (!it->pending.isEmpty() || socket->bytesAvailable() > 0) {
+    // A turn sent just before the rival left may wait for a handler that is held back (a
+    // modal box is open): the connection stays until its bytes are taken.
+    it->closed = true;
+    if (it == incoming_.begin()) AnnounceWaitingTurn();
+    return;
+  }
+  DropIncoming(socket);
+}
+
+void PeerLink::DropIncoming(QTcpSocket* socket) {
+  const auto it = FindIncoming(socket);
+  if (it == incoming_.end()) return;
   const bool was_first = it == incoming_.begin();
   incoming_.erase(it);
   socket->disconnect(this);
@@ -152,7 +167,8 @@ void PeerLink::OnIncomingClosed(QTcpSocket* socket) {
 }
 
 void PeerLink::SendName(QTcpSocket* incoming, const QString& name) {
-  if (name.isEmpty() || FindIncoming(incoming) == incoming_.end()) return;
+  const auto it = FindIncoming(incoming);
+  if (name.isEmpty() || it == incoming_.end() || it->closed) return;
   WriteNow(incoming, EncodeSjis(name));
 }
 
@@ -169,16 +185,23 @@ std::optional<QString> PeerLink::TakeTurnMessage() {
       grew = true;
     }
   }
-  const qsizetype length = NextTurnLength(in.pending, in.quiet);
+  // Nothing more can arrive on a closed connection: its rest is a message at once.
+  const qsizetype length = NextTurnLength(in.pending, in.quiet || in.closed);
   if (length == 0) {
-    if (!in.pending.isEmpty() && (grew || !partial_timer_.isActive())) partial_timer_.start();
+    if (in.closed) {
+      DropIncoming(in.socket);  // everything it brought has been taken
+    } else if (!in.pending.isEmpty() && (grew || !partial_timer_.isActive())) {
+      partial_timer_.start();
+    }
     return std::nullopt;
   }
   const QByteArray message = in.pending.first(length);
   in.pending.remove(0, length);
   in.quiet = false;
   partial_timer_.stop();
-  if (NextTurnLength(in.pending, false) > 0 || in.socket->bytesAvailable() > 0) {
+  if (in.closed && in.pending.isEmpty() && in.socket->bytesAvailable() == 0) {
+    DropIncoming(in.socket);  // announces what the next connection holds
+  } else if (NextTurnLength(in.pending, in.closed) > 0 || in.socket->bytesAvailable() > 0) {
     AnnounceWaitingTurn();  // each message in its own handler call, in order
   } else if (!in.pending.isEmpty()) {
     partial_timer_.start();
@@ -372,7 +395,7 @@ void PeerLink::WriteNow(QTcpSocket* socket, const QByteArray& bytes) {
       send_errno_.value_or(ErrnoForSocketError(socket->error(), socket->errorString()));
   socket->abort();  // the connection is closed; its disconnected() updates the state
   if (socket == outgoing_ && outgoing_state_ == OutgoingState::Connected) OnOutgoingClosed();
-  if (FindIncoming(socket) != incoming_.end()) OnIncomingClosed(socket);
+  if (FindIncoming(socket) != incoming_.end()) DropIncoming(socket);
   throw LinkError(SystemCallErrorText(u"send", code));
 }
 

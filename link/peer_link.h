@@ -51,7 +51,8 @@ class PeerLink : public QObject {
   bool IsListening() const;
   // Closes the listener and every incoming connection.
   void CloseListener();
-  // The incoming connections that are open, in the order they were accepted.
+  // The incoming connections that are open, in the order they were accepted; one that the rival
+  // has closed stays until the bytes it brought have been taken.
   QList<QTcpSocket*> IncomingConnections() const;
   // Closes one incoming connection (it leaves the list).
   void CloseIncoming(QTcpSocket* incoming);
@@ -94,13 +95,15 @@ class PeerLink : public QObject {
  private:
   struct Incoming {
     QTcpSocket* socket;
-    QByteArray pending;  // received bytes not yet taken as a message
-    bool quiet = false;  // nothing has arrived since the remainder waited its time
+    QByteArray pending;   // received bytes not yet taken as a message
+    bool quiet = false;   // nothing has arrived since the remainder waited its time
+    bool closed = false;  // the rival has closed it; kept while bytes are still to be taken
   };
 
   void AcceptPending();
   void OnIncomingError(QTcpSocket* socket);
   void OnIncomingClosed(QTcpSocket* socket);
+  void DropIncoming(QTcpSocket* socket);
   void OnPartialTimeout();
   void AnnounceWaitingTurn();
   void StartConnect(const QHostAddress& address);

@@ -627,6 +627,36 @@ class PeerLinkTest : public QObject {
     QCOMPARE(link->TakeTurnMessage(), std::nullopt);
   }
 
+  // The rival sends its last turn and quits while the board is busy (a result box is open), so
+  // the turn is taken only after the connection has closed: it is still there, whole, and the
+  // connection leaves the list once everything is taken. A rest without six commas comes at
+  // once, since nothing more can arrive.
+  void turnsSentBeforeTheRivalLeftAreStillTaken_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QStringList>("messages");
+    QTest::newRow("one turn") << QByteArray("20,19,0,3,1,0,") << QStringList{"20,19,0,3,1,0,"};
+    QTest::newRow("two turns in one write") << QByteArray("20,19,0,3,1,0,15,0,0,1,0,0,")
+                                            << QStringList{"20,19,0,3,1,0,", "15,0,0,1,0,0,"};
+    QTest::newRow("turn and a short rest")
+        << QByteArray("20,19,0,3,1,0,25,25") << QStringList{"20,19,0,3,1,0,", "25,25"};
+  }
+  void turnsSentBeforeTheRivalLeftAreStillTaken() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QStringList, messages);
+    auto link = ListeningLink();
+    RivalConnection rival(link->ListenPort());
+    QPointer<QTcpSocket> incoming = AcceptedFrom(*link, rival);
+    QVERIFY(incoming);
+    QSignalSpy closed(incoming.data(), &QTcpSocket::disconnected);
+    rival.Send(bytes);
+    rival.socket.disconnectFromHost();
+    QTRY_VERIFY(closed.count() > 0);
+    QStringList taken;
+    while (std::optional<QString> message = link->TakeTurnMessage()) taken.append(*message);
+    QCOMPARE(taken, messages);
+    QVERIFY(link->IncomingConnections().isEmpty());
+  }
+
   // ---- Both sides on the real ports ----
 
   // Two links set up as the two roles on ports 50001 and 50100 exchange names and turns,
