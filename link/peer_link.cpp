@@ -46,6 +46,7 @@ QString InUseText() { return QStringLiteral("使用中のソケットは値を�
 PeerLink::PeerLink(QObject* parent) : QObject(parent), server_(new QTcpServer(this)) {
   server_->setListenBacklogSize(kListenBacklog);
   connect(server_, &QTcpServer::newConnection, this, &PeerLink::AcceptPending);
+  connect(server_, &QTcpServer::acceptError, this, &PeerLink::OnAcceptError);
   partial_timer_.setSingleShot(true);
   partial_timer_.setInterval(kPartialWaitMs);
   partial_timer_.setTimerType(Qt::PreciseTimer);
@@ -126,6 +127,13 @@ void PeerLink::AcceptPending() {
     incoming_.push_back(Incoming{socket, {}, false});
     emit incomingAccepted(socket);
   }
+}
+
+void PeerLink::OnAcceptError(QAbstractSocket::SocketError error) {
+  // Qt stops accepting on a failed accept; the listener keeps accepting for the whole match,
+  // except while descriptors run out, where each retry would fail again at once.
+  if (error != QAbstractSocket::SocketResourceError) server_->resumeAccepting();
+  emit failed(AsyncSocketErrorText(ErrnoForSocketError(error, server_->errorString())));
 }
 
 void PeerLink::OnIncomingError(QTcpSocket* socket) {

@@ -6,6 +6,7 @@
 // Failures of a call throw LinkError; failures that an event brings are reported by failed().
 #pragma once
 
+#include <QAbstractSocket>
 #include <QByteArray>
 #include <QObject>
 #include <QString>
@@ -101,6 +102,7 @@ class PeerLink : public QObject {
   };
 
   void AcceptPending();
+  void OnAcceptError(QAbstractSocket::SocketError error);
   void OnIncomingError(QTcpSocket* socket);
   void OnIncomingClosed(QTcpSocket* socket);
   void DropIncoming(QTcpSocket* socket);

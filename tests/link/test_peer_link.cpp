@@ -211,6 +211,36 @@ class PeerLinkTest : public QObject {
   }
 
   // Every incoming connection is listed in accept order until it closes; closing the listener
+  // An accept that fails (Qt then stops accepting) is reported as an asynchronous socket error,
+  // and the listener goes on accepting. A failure for want of descriptors is not retried at once,
+  // since it would only fail again.
+  void failedAcceptIsReported_data() {
+    QTest::addColumn<QAbstractSocket::SocketError>("error");
+    QTest::addColumn<QString>("message");
+    QTest::addColumn<bool>("accepting");
+    QTest::newRow("connection aborted")
+        << QAbstractSocket::NetworkError << QStringLiteral("非同期ソケットエラー 100") << true;
+    QTest::newRow("out of descriptors") << QAbstractSocket::SocketResourceError
+                                        << QStringLiteral("非同期ソケットエラー 105") << false;
+  }
+  void failedAcceptIsReported() {
+    QFETCH(QAbstractSocket::SocketError, error);
+    QFETCH(QString, message);
+    QFETCH(bool, accepting);
+    auto link = ListeningLink();
+    auto* server = link->findChild<QTcpServer*>();
+    QVERIFY(server);
+    QSignalSpy failed(link.get(), &PeerLink::failed);
+    server->pauseAccepting();  // what QTcpServer does before it reports the error
+    QVERIFY(QMetaObject::invokeMethod(server, "acceptError",
+                                      Q_ARG(QAbstractSocket::SocketError, error)));
+    QCOMPARE(failed.size(), 1);
+    QCOMPARE(failed.first().first().toString(), message);
+    if (!accepting) return;
+    RivalConnection rival(link->ListenPort());
+    QVERIFY(AcceptedFrom(*link, rival));
+  }
+
   // closes them all.
   void incomingConnectionsAreListedUntilClosed() {
     auto link = ListeningLink();
