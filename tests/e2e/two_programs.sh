@@ -64,6 +64,7 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 143' TERM INT HUP # so that the cleanup runs on these too
 
 alive() { [ -n "$1" ] && kill -0 "$1" 2>/dev/null; }
 
