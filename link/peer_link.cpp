@@ -21,6 +21,7 @@
 
 #include <QHostAddress>
 #include <QHostInfo>
+#include <QPointer>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
@@ -125,6 +126,17 @@ void PeerLink::AcceptPending() {
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { OnIncomingError(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { OnIncomingClosed(socket); });
     incoming_.push_back(Incoming{socket, {}, false});
+    if (outgoing_state_ == OutgoingState::Connecting) {
+      // The rival connects back only after it has accepted our own connection, whose end the
+      // event loop may report only after this one: announce this one after it.
+      QMetaObject::invokeMethod(
+          this,
+          [this, guarded = QPointer<QTcpSocket>(socket)] {
+            if (guarded && FindIncoming(guarded) != incoming_.end()) emit incomingAccepted(guarded);
+          },
+          Qt::QueuedConnection);
+      continue;
+    }
     emit incomingAccepted(socket);
   }
 }
