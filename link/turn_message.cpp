@@ -10,7 +10,8 @@ namespace {
 
 constexpr bool IsBlankOrControl(unsigned char c) { return c >= 1 && c <= 32; }
 
-// Length of the UTF-8 character that starts at text[pos], clipped to the text.
+// Length of the UTF-8 character that starts at text[pos]. Only continuation bytes are taken
+// with a lead byte, so a broken sequence never swallows the comma or quote after it.
 size_t CharLength(std::string_view text, size_t pos) {
   const auto lead = static_cast<unsigned char>(text[pos]);
   size_t length = 1;
@@ -21,7 +22,12 @@ size_t CharLength(std::string_view text, size_t pos) {
   } else if (lead >= 0xC0) {
     length = 2;
   }
-  return std::min(length, text.size() - pos);
+  size_t taken = 1;
+  while (taken < length && pos + taken < text.size() &&
+         (static_cast<unsigned char>(text[pos + taken]) & 0xC0) == 0x80) {
+    ++taken;
+  }
+  return taken;
 }
 
 std::string ListIndexMessage(size_t index) {

@@ -82,6 +82,11 @@ class TurnMessageTest : public QObject {
     QTest::newRow("two- and four-byte characters")
         << QByteArray("é,😀x,\"ü\"") << QByteArrayList{"é", "😀x", "ü"};
     QTest::newRow("quoted japanese") << QByteArray("\"計,×\"") << QByteArrayList{"計,×"};
+    // A broken lead byte is stepped alone: it never takes the comma or quote after it.
+    QTest::newRow("broken lead byte before a comma")
+        << QByteArray("\xe3,5,") << QByteArrayList{"\xe3", "5"};
+    QTest::newRow("broken lead byte in quotes")
+        << QByteArray("\"\xc3\",1") << QByteArrayList{"\xc3", "1"};
     QTest::newRow("NUL ends the text") << Bytes("20,1\0,5,", 8) << QByteArrayList{"20", "1"};
     QTest::newRow("NUL first") << Bytes(
                                       "\0"
