@@ -87,7 +87,13 @@ class TurnCycleTest : public QObject {
 
       // B throws and sends: B is one round ahead until A has received the turn.
       for (const Cell& dart : b_turns[n - 1]) Select(p.b, dart);
+      // The status line as B's result boxes open: its round-20 send has shown the end of
+      // throwing before the judgement writes the match's end.
+      std::vector<std::string> status_at_box;
+      p.board_b.on_message = [&](const std::string&) { status_at_box.push_back(p.board_b.status); };
       p.b.Button1Click();
+      p.board_b.on_message = nullptr;
+      if (n == 20) QCOMPARE(status_at_box.front(), "全て投げ終わりました");
       QCOMPARE(p.b.state().RoundNo, n + 1);
       QCOMPARE(p.a.state().RoundNo, n);
       QCOMPARE(p.board_b.round, std::to_string(n < 20 ? n + 1 : 20));

@@ -1,4 +1,10 @@
 #include <unistd.h>
+#ifdef __linux__
+#include <sched.h>
+#include <sys/mount.h>
+#include <sys/stat.h>
+#endif
+
 #include <QtTest>
 #include <climits>
 
@@ -160,7 +166,9 @@ class SettingsFileTest : public QObject {
     QTest::addColumn<QByteArray>("content");
     QTest::addColumn<int>("top");
     QTest::newRow("top") << QByteArray("[Form]\r\ntop=7\r\n") << 7;
-    QTest::newRow("FORM, ToP, blanks") << QByteArray("[ FORM ]\r\n\tToP = 7 \r\n") << 7;
+    QTest::newRow("FORM, ToP, blanks") << QByteArray("[ FORM ]\r\n\tToP = 7\r\n") << 7;
+    // The value is all that follows "=": a trailing blank makes it no number.
+    QTest::newRow("trailing blank") << QByteArray("[Form]\r\nTOP=7 \r\n") << 140;
     QTest::newRow("full-width letters")
         << QByteArray("[Form]\r\n\x82\x94\x82\x8f\x82\x90=7\r\n") << 140;
     QTest::newRow("before any section") << QByteArray("TOP=7\r\n[Form]\r\n") << 140;
@@ -225,7 +233,7 @@ class SettingsFileTest : public QObject {
     QCOMPARE(SettingsFile(path_).ReadInteger(u"Form", u"TOP", 140), value);
   }
 
-  // Leading blanks belong to the number form (the file's own blanks are trimmed before).
+  // Leading blanks belong to the number form; trailing ones make the text no number.
   void integerTextWithLeadingBlanks() {
     QCOMPARE(ParseSettingsInteger(u" \t-5"), std::optional<int>(-5));
     QCOMPARE(ParseSettingsInteger(u"  $ff"), std::optional<int>(255));
@@ -267,11 +275,100 @@ class SettingsFileTest : public QObject {
     WriteBytes(path_, "[Parameter]\r\nFName=\r\nSName=   \r\n[Form]\r\nTOP=\r\n");
     const SettingsFile file(path_);
     QCOMPARE(file.ReadString(u"Parameter", u"FName", "Player1"), QString(""));
-    QCOMPARE(file.ReadString(u"Parameter", u"SName", "Player2"), QString(""));
+    QCOMPARE(file.ReadString(u"Parameter", u"SName", "Player2"), QString("   "));
     QCOMPARE(file.ReadString(u"Parameter", u"IPAddress", "xxx.XXX.xxx.XXX"),
              QStringLiteral("xxx.XXX.xxx.XXX"));
     QCOMPARE(file.ReadString(u"Nothing", u"FName", "Player1"), QStringLiteral("Player1"));
     QCOMPARE(file.ReadInteger(u"Form", u"TOP", 140), 140);
+  }
+
+  // A text value is exactly what follows "=", blanks included; the key name may be padded.
+  void textValueIsNotTrimmed() {
+    WriteBytes(path_, "[Parameter]\r\n FName =  Old Name \t\r\n");
+    QCOMPARE(SettingsFile(path_).ReadString(u"Parameter", u"FName", "Player1"),
+             QStringLiteral("  Old Name \t"));
+  }
+
+  // Only a regular file (or a link to one) is read, and none over 1 MiB: anything else gives
+  // the defaults without blocking, and a save refuses to replace it.
+  void onlySaneRegularFilesAreUsed_data() {
+    QTest::addColumn<QString>("kind");
+    QTest::addColumn<int>("top");
+    QTest::newRow("link to a file") << "link" << 7;
+    QTest::newRow("exactly 1 MiB") << "1MiB" << 7;
+    QTest::newRow("over 1 MiB") << "big" << 140;
+#ifdef __linux__
+    QTest::newRow("link to /dev/zero") << "zero" << 140;
+    QTest::newRow("fifo") << "fifo" << 140;
+#endif
+  }
+  void onlySaneRegularFilesAreUsed() {
+    QFETCH(QString, kind);
+    QFETCH(int, top);
+    const QByteArray keys = "[Form]\r\nTOP=7\r\n";
+    const QString target = dir_.filePath("target.ini");
+    if (kind == "link") {
+      WriteBytes(target, keys);
+      QVERIFY(QFile::link(target, path_));
+    } else if (kind == "1MiB" || kind == "big") {
+      const qsizetype size = (1 << 20) + (kind == "big" ? 1 : 0);
+      WriteBytes(path_, keys + QByteArray(size - keys.size(), '\n'));
+    } else if (kind == "zero") {
+      QVERIFY(QFile::link("/dev/zero", path_));
+    } else {
+#ifdef __linux__
+      QCOMPARE(mkfifo(QFile::encodeName(path_).constData(), 0600), 0);
+#endif
+    }
+    const QFileInfo before(path_);
+    const QByteArray bytes = before.isFile() ? ReadBytes(path_) : QByteArray();
+    const SettingsFile file(path_);
+    QCOMPARE(file.ReadInteger(u"Form", u"TOP", 140), top);
+
+    const bool writable = top == 7;
+    bool thrown = false;
+    try {
+      file.WriteInteger(u"Form", u"TOP", 8);
+    } catch (const SettingsWriteError&) {
+      thrown = true;
+    }
+    QCOMPARE(thrown, !writable);
+    const QFileInfo after(path_);
+    QCOMPARE(after.isSymLink(), before.isSymLink());
+    QCOMPARE(after.isFile(), before.isFile());
+    if (!writable && after.isFile()) QCOMPARE(ReadBytes(path_), bytes);
+    if (writable) QCOMPARE(file.ReadInteger(u"Form", u"TOP", 140), 8);
+  }
+
+  // A full disk: the failed write is reported and the old file stays byte for byte. The disk
+  // is a tiny tmpfs in a mount namespace of this test's own, so only root can make it.
+  void fullDiskKeepsTheOldFile() {
+#ifdef __linux__
+    if (geteuid() != 0) QSKIP("mounting a tmpfs needs root");
+    QVERIFY(unshare(CLONE_NEWNS) == 0);
+    QVERIFY(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0);
+    QTemporaryDir mount_point;
+    const QByteArray where = QFile::encodeName(mount_point.path());
+    QVERIFY(mount("tmpfs", where.constData(), "tmpfs", 0, "size=32k") == 0);
+    const QString path = mount_point.filePath("Markwick.ini");
+    const SettingsFile file(path);
+    file.WriteString(u"Parameter", u"FName", QString(300, u'a'));
+    const QByteArray old = ReadBytes(path);
+    {
+      QFile filler(mount_point.filePath("filler"));
+      QVERIFY(filler.open(QIODevice::WriteOnly | QIODevice::Unbuffered));
+      while (filler.write(QByteArray(512, 'x')) == 512) {
+      }
+    }
+    QVERIFY_THROWS_EXCEPTION(SettingsWriteError,
+                             file.WriteString(u"Parameter", u"FName", QString(400, u'b')));
+    QCOMPARE(ReadBytes(path), old);
+    QCOMPARE(QDir(mount_point.path()).entryList(QDir::Files | QDir::Hidden),
+             QStringList({"filler", "Markwick.ini"}));
+    QVERIFY(umount(where.constData()) == 0);
+#else
+    QSKIP("a full disk is made with a Linux mount namespace");
+#endif
   }
 
   // A value is one line: line breaks in it cannot add keys or sections to the file.

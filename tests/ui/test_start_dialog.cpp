@@ -106,6 +106,34 @@ class StartDialogTest : public QObject {
     QCOMPARE(Dialog().Edit3->text(), QStringLiteral("192.168.0.7"));
   }
 
+  // A saved position that would put the dialog wholly off every screen (a monitor unplugged
+  // since, or a hand-edited file) centres it on the primary screen; the board follows it.
+  void positionOffEveryScreenIsCentred_data() {
+    QTest::addColumn<QByteArray>("keys");
+    QTest::addColumn<bool>("kept");
+    QTest::newRow("int max") << QByteArray("TOP=2147483647\r\nLEFT=2147483647") << false;
+    QTest::newRow("int min") << QByteArray("TOP=-2147483648\r\nLEFT=-2147483648") << false;
+    QTest::newRow("right of the screen") << QByteArray("TOP=10\r\nLEFT=100000") << false;
+    QTest::newRow("above the screen") << QByteArray("TOP=-153\r\nLEFT=10") << false;
+    QTest::newRow("partly on the screen") << QByteArray("TOP=-100\r\nLEFT=-300") << true;
+  }
+  void positionOffEveryScreenIsCentred() {
+    QFETCH(QByteArray, keys);
+    QFETCH(bool, kept);
+    QFile file(settings_path_);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("[Form]\r\n" + keys + "\r\n");
+    file.close();
+    Create();
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QPoint centred(screen.x() + (screen.width() - 385) / 2,
+                         screen.y() + (screen.height() - 153) / 2);
+    QCOMPARE(Dialog().pos(), kept ? QPoint(-300, -100) : centred);
+    ClickButton(Dialog().Button3);
+    QVERIFY(Board().isVisible());
+    QVERIFY(Board().frameGeometry().intersects(screen));
+  }
+
   // "先攻いきます": own name from Edit1, first player with input open, blue status, correct
   // button enabled, settings saved, role caption, board shown centred and the dialog hidden.
   void playFirst() {
