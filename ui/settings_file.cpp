@@ -6,7 +6,6 @@
 #include <QSaveFile>
 #include <climits>
 #include <utility>
-#include <vector>
 
 #include "link/sjis_codec.h"
 
@@ -19,39 +18,22 @@ constexpr qsizetype kMaxValueBytes = 2047;
 
 const QByteArray kNewLine = QByteArrayLiteral("\r\n");
 
-// One line of the file: its text is [begin, end), its line break (CR LF, LF or CR; none on a
-// last line without one) is [end, next).
-struct Line {
-  qsizetype begin = 0;
-  qsizetype end = 0;
-  qsizetype next = 0;
-};
+// The largest file read or rewritten: a settings file is a few hundred bytes, and anything far
+// larger (a runaway file, a link to a device) must neither stall the start nor be replaced.
+constexpr qint64 kMaxFileBytes = qint64{1} << 20;
 
 enum class LineKind { kOther, kSection, kKey };
 
+// One line of the file: its text is [begin, end), its line break (CR LF, LF or CR; none on a
+// last line without one) is [end, next).
 struct ParsedLine {
+  qsizetype begin = 0;
+  qsizetype end = 0;
+  qsizetype next = 0;
   LineKind kind = LineKind::kOther;
-  QByteArrayView name;   // section or key name, blanks dropped
-  QByteArrayView value;  // key value, blanks dropped
+  QByteArrayView name;   // section or key name, blanks around it dropped
+  QByteArrayView value;  // key value: everything after "=", as it stands
 };
-
-// CR and LF are never the second byte of a double-byte character, so lines split bytewise.
-std::vector<Line> SplitLines(QByteArrayView content) {
-  std::vector<Line> lines;
-  qsizetype pos = 0;
-  while (pos < content.size()) {
-    Line line{pos, pos, pos};
-    while (line.end < content.size() && content[line.end] != '\r' && content[line.end] != '\n') {
-      ++line.end;
-    }
-    line.next = line.end;
-    if (line.next < content.size() && content[line.next] == '\r') ++line.next;
-    if (line.next < content.size() && content[line.next] == '\n') ++line.next;
-    lines.push_back(line);
-    pos = line.next;
-  }
-  return lines;
-}
 
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
@@ -62,22 +44,42 @@ QByteArrayView Trimmed(QByteArrayView text) {
   return text;
 }
 
-ParsedLine Parse(QByteArrayView text) {
-  text = Trimmed(text);
-  if (text.isEmpty() || text.front() == ';') return {};
+void Classify(QByteArrayView text, ParsedLine& line) {
+  while (!text.isEmpty() && IsBlank(text.front())) text = text.sliced(1);
+  if (text.isEmpty() || text.front() == ';') return;
   if (text.front() == '[') {
     // "]" (0x5D) can be the second byte of a pair: step by characters.
     for (qsizetype pos = 1; pos < text.size(); pos += SjisCharLength(text, pos)) {
       if (text[pos] == ']') {
-        return {LineKind::kSection, Trimmed(text.sliced(1, pos - 1)), {}};
+        line.kind = LineKind::kSection;
+        line.name = Trimmed(text.sliced(1, pos - 1));
+        return;
       }
     }
-    return {};
+    return;
   }
   // "=" (0x3D) is never the second byte of a pair.
   const qsizetype eq = text.indexOf('=');
-  if (eq < 0) return {};
-  return {LineKind::kKey, Trimmed(text.first(eq)), Trimmed(text.sliced(eq + 1))};
+  if (eq < 0) return;
+  line.kind = LineKind::kKey;
+  line.name = Trimmed(text.first(eq));
+  line.value = text.sliced(eq + 1);
+}
+
+// The line that starts at pos. CR and LF are never the second byte of a double-byte character,
+// so lines are cut bytewise.
+ParsedLine LineAt(QByteArrayView content, qsizetype pos) {
+  ParsedLine line;
+  line.begin = pos;
+  line.end = pos;
+  while (line.end < content.size() && content[line.end] != '\r' && content[line.end] != '\n') {
+    ++line.end;
+  }
+  line.next = line.end;
+  if (line.next < content.size() && content[line.next] == '\r') ++line.next;
+  if (line.next < content.size() && content[line.next] == '\n') ++line.next;
+  Classify(content.sliced(line.begin, line.end - line.begin), line);
+  return line;
 }
 
 char FoldAscii(char16_t c) {
@@ -95,43 +97,47 @@ bool SameName(QByteArrayView file_name, QStringView wanted) {
   return true;
 }
 
-// Where a key stands in the file, by line index; -1 for what is missing.
+// Where a key stands in the file: one pass over its lines.
 struct Location {
-  int section = -1;   // the first section of the name
-  int key = -1;       // the key's first line in that section
-  int last_key = -1;  // the section's last key line
-  ParsedLine key_line;
+  std::optional<ParsedLine> section;   // the first section of the name
+  std::optional<ParsedLine> key;       // the key's first line in that section
+  std::optional<ParsedLine> last_key;  // the section's last key line
 };
 
-Location Locate(QByteArrayView content, const std::vector<Line>& lines, QStringView section,
-                QStringView key) {
+Location Locate(QByteArrayView content, QStringView section, QStringView key) {
   Location at;
-  for (int i = 0; i < static_cast<int>(lines.size()); ++i) {
-    const Line& line = lines[i];
-    const ParsedLine parsed = Parse(content.sliced(line.begin, line.end - line.begin));
-    if (parsed.kind == LineKind::kSection) {
-      if (at.section >= 0) break;  // the section ends at the next one
-      if (SameName(parsed.name, section)) at.section = i;
-    } else if (parsed.kind == LineKind::kKey && at.section >= 0) {
-      at.last_key = i;
-      if (at.key < 0 && SameName(parsed.name, key)) {
-        at.key = i;
-        at.key_line = parsed;
-      }
+  for (qsizetype pos = 0; pos < content.size();) {
+    const ParsedLine line = LineAt(content, pos);
+    pos = line.next;
+    if (line.kind == LineKind::kSection) {
+      if (at.section) break;  // the section ends at the next one
+      if (SameName(line.name, section)) at.section = line;
+    } else if (line.kind == LineKind::kKey && at.section) {
+      at.last_key = line;
+      if (!at.key && SameName(line.name, key)) at.key = line;
     }
   }
   return at;
 }
 
-QByteArray ReadFile(const QString& path, bool* ok) {
+// The file's bytes; nullopt when there is no file. Only a regular file (or a link to one) of
+// at most kMaxFileBytes is read: a device, a FIFO or a runaway file would block, exhaust
+// memory or stall the program, so it counts as unreadable.
+struct Loaded {
+  bool usable = false;
+  QByteArray bytes;
+};
+
+std::optional<Loaded> Load(const QString& path) {
+  const QFileInfo info(path);
+  if (!info.exists()) return std::nullopt;
+  Loaded loaded;
+  if (!info.isFile() || info.size() > kMaxFileBytes) return loaded;
   QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    *ok = false;
-    return {};
-  }
-  QByteArray content = file.readAll();
-  *ok = file.error() == QFileDevice::NoError;
-  return content;
+  if (!file.open(QIODevice::ReadOnly)) return loaded;
+  loaded.bytes = file.read(kMaxFileBytes + 1);
+  loaded.usable = file.error() == QFileDevice::NoError && loaded.bytes.size() <= kMaxFileBytes;
+  return loaded;
 }
 
 }  // namespace
@@ -153,10 +159,9 @@ QString SettingsFile::PathForExecutable(const QString& exe_path) {
 QString SettingsFile::path() const { return path_; }
 
 QString SettingsFile::ReadString(QStringView section, QStringView key, const QString& def) const {
-  bool ok = false;
-  const QByteArray content = ReadFile(path_, &ok);
-  if (!ok) return def;
-  const std::optional<QByteArray> value = FindSettingsValue(content, section, key);
+  const std::optional<Loaded> file = Load(path_);
+  if (!file || !file->usable) return def;
+  const std::optional<QByteArray> value = FindSettingsValue(file->bytes, section, key);
   if (!value) return def;
   return DecodeSjis(QByteArrayView(*value).first(SjisCutLength(*value, kMaxValueBytes)));
 }
@@ -167,18 +172,23 @@ int SettingsFile::ReadInteger(QStringView section, QStringView key, int def) con
 
 void SettingsFile::WriteString(QStringView section, QStringView key, const QString& value) const {
   QByteArray content;
-  if (QFileInfo::exists(path_)) {
+  if (const std::optional<Loaded> file = Load(path_)) {
     // Never put back a file that could not be read whole: its other lines would be lost.
-    bool ok = false;
-    content = ReadFile(path_, &ok);
-    if (!ok) throw SettingsWriteError(path_);
+    if (!file->usable) throw SettingsWriteError(path_);
+    content = file->bytes;
   }
   QString one_line = value;
   one_line.replace(u'\r', u' ').replace(u'\n', u' ');
   const QByteArray updated = WithSettingsValue(content, section, key, EncodeSjis(one_line));
+  if (updated.size() > kMaxFileBytes) throw SettingsWriteError(path_);
 
+  // QSaveFile keeps small writes in its buffer until commit() and does not report a failed
+  // final flush there: flush here, so that a full disk never renames an empty file over the
+  // old one.
   QSaveFile file(path_);
-  if (!file.open(QIODevice::WriteOnly) || file.write(updated) != updated.size() || !file.commit()) {
+  if (!file.open(QIODevice::WriteOnly) || file.write(updated) != updated.size() || !file.flush() ||
+      file.error() != QFileDevice::NoError || !file.commit()) {
+    file.cancelWriting();
     throw SettingsWriteError(path_);
   }
 }
@@ -189,27 +199,24 @@ void SettingsFile::WriteInteger(QStringView section, QStringView key, int value)
 
 std::optional<QByteArray> FindSettingsValue(QByteArrayView content, QStringView section,
                                             QStringView key) {
-  const std::vector<Line> lines = SplitLines(content);
-  const Location at = Locate(content, lines, section, key);
-  if (at.key < 0) return std::nullopt;
-  return at.key_line.value.toByteArray();
+  const Location at = Locate(content, section, key);
+  if (!at.key) return std::nullopt;
+  return at.key->value.toByteArray();
 }
 
 QByteArray WithSettingsValue(QByteArrayView content, QStringView section, QStringView key,
                              QByteArrayView value) {
-  const std::vector<Line> lines = SplitLines(content);
-  const Location at = Locate(content, lines, section, key);
+  const Location at = Locate(content, section, key);
   QByteArray key_line = EncodeSjis(key);
   key_line.append('=').append(value);
 
   QByteArray result(content.data(), content.size());
-  if (at.key >= 0) {
+  if (at.key) {
     // In place: the line's own line break stays.
-    const Line& line = lines[at.key];
-    return result.replace(line.begin, line.end - line.begin, key_line);
+    return result.replace(at.key->begin, at.key->end - at.key->begin, key_line);
   }
-  if (at.section >= 0) {
-    const Line& anchor = lines[at.last_key >= 0 ? at.last_key : at.section];
+  if (at.section) {
+    const ParsedLine& anchor = at.last_key ? *at.last_key : *at.section;
     QByteArray insert = key_line + kNewLine;
     if (anchor.next == anchor.end) insert.prepend(kNewLine);  // last line of a file without one
     return result.insert(anchor.next, insert);

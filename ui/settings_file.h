@@ -2,15 +2,18 @@
 //
 //   section line = "[" name "]"          key line = name "=" value
 //
-// Names are matched without regard to ASCII letter case; blanks around names and values are
-// dropped on reading; lines starting with ";" are comments. Only the first section of a name
+// Names are matched without regard to ASCII letter case and blanks around them are dropped; a
+// value is everything after "=" up to the line break, as it stands; lines starting with ";"
+// are comments. Only the first section of a name
 // counts, and in it the first line of a key. Every other byte of the file (comments, blank
 // lines, other sections and keys, their line endings) is kept as it is when a key is written;
 // lines the program adds end in CR LF.
 //
 // Nothing is cached: each read opens and parses the file afresh, each write reads it, changes
 // one line and puts the whole file back through a temporary file and an atomic rename, so a
-// failed write leaves the old file whole.
+// failed write (a full disk included) leaves the old file whole. Only a regular file of at
+// most 1 MiB is used: anything else reads as missing and is never replaced. Reading and
+// writing take time linear in the file's size.
 #pragma once
 
 #include <QByteArray>
@@ -59,7 +62,7 @@ class SettingsFile {
 // The pure parts, on the file's bytes. Section and key names must not hold line breaks, "="
 // or "]".
 
-// The value bytes of the key (blanks around them dropped, not cut), or nullopt.
+// The value bytes of the key (everything after "=", not cut), or nullopt.
 std::optional<QByteArray> FindSettingsValue(QByteArrayView content, QStringView section,
                                             QStringView key);
 // The file's bytes with the key set to value (already code page 932, no line breaks).

@@ -13,6 +13,7 @@
 #include "form_font.h"
 #include "handler_gate.h"
 #include "settings_file.h"
+#include "window_placement.h"
 
 namespace markwick {
 namespace {
@@ -91,7 +92,7 @@ void TForm2::FormCreate() {
   const SettingsFile settings(settings_path_);
   const int top = settings.ReadInteger(kForm, u"TOP", 140);
   const int left = settings.ReadInteger(kForm, u"LEFT", 511);
-  move(left, top);
+  move(PlacementOnScreens(left, top, size()));
   Edit1->setText(settings.ReadString(kParameter, u"FName", QStringLiteral("Player1")));
   Edit2->setText(settings.ReadString(kParameter, u"SName", QStringLiteral("Player2")));
   Edit3->setText(settings.ReadString(kParameter, u"IPAddress", QStringLiteral("xxx.XXX.xxx.XXX")));
