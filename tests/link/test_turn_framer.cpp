@@ -35,9 +35,9 @@ class TurnFramerTest : public QObject {
     QTest::newRow("empty fields") << QByteArray(",,,,,,,") << false << full << qsizetype{6};
     QTest::newRow("blanks are no end")
         << QByteArray("20 19 0 3 1 0 ") << false << full << qsizetype{0};
-    // 0x81 0x2C is stepped as one character: its comma does not count.
+    // A comma is never the second byte of a pair: the one after a lead byte counts.
     QTest::newRow("comma after a lead byte")
-        << QByteArray("\x81,1,2,3,4,5,6,") << false << full << qsizetype{14};
+        << QByteArray("\x81,1,2,3,4,5,6,") << false << full << qsizetype{12};
     QTest::newRow("Japanese fields")
         << QByteArray("\x96\xbc,\x91\x4f,,,,,rest") << false << full << qsizetype{10};
     QTest::newRow("full without commas")

@@ -6,6 +6,7 @@
 #include <random>
 #include <string>
 
+#include "link/sjis_codec.h"
 #include "link/turn_message.h"
 
 using namespace markwick;
@@ -238,6 +239,27 @@ class TurnMessageTest : public QObject {
     row("score over int max", "20,25,0,3,1,0,", Rows({{6, 85899348}}),
         Rows({{0, 3}, {6, 85899348}}),
         "相手の記録 '1' を加えると値が整数の範囲を超えるため、受け付けません");
+    // Received bytes as the link hands them on: decoded from code page 932 first. An undefined
+    // byte is no separator and no digit; 0x1C is a control character like any code up to 32.
+    const auto received = [&](const char* name, const QByteArray& bytes, Counts after,
+                              const QByteArray& error) {
+      Counts before{};
+      before[7] = after[7] = 12345;
+      QTest::newRow(name) << DecodeSjis(bytes).toUtf8() << before << after << error;
+    };
+    received("undefined byte in a target", "20\x80,0,0,3,0,0,", {},
+             "'20\uFFFD' は整数ではありません");
+    received("DEL in marks",
+             "17,0,0,3\x7f"
+             "5,0,0,",
+             {},
+             "'3\x7f"
+             "5' は整数ではありません");
+    received("leading 0x1C skipped",
+             "\x1c"
+             "18,0,0,3,0,0,",
+             Rows({{2, 3}}), none);
+    received("lead byte before a comma", "20,0,0,3\x81,0,0,", {}, "'3\uFFFD' は整数ではありません");
     row("score summed over rows", "16,0,0,2,0,0,", Rows({{4, 60000000}, {6, 47499350}}),
         Rows({{4, 60000000}, {6, 47499350}}),
         "相手の記録 '2' を加えると値が整数の範囲を超えるため、受け付けません");
