@@ -10,10 +10,18 @@
 // same size, so a peer that floods the link is held back by TCP. A message is cut after its
 // sixth comma. A remainder without six commas waits for more bytes; when none come for one
 // second it is taken as one message as it is, and a full buffer without six commas is taken at
-// once (see turn_framer.h). A connection that the rival closes stays first until the bytes it
-// brought have been taken, its rest at once. Each message is decoded whole. The name is collected
-// from all the bytes of the outgoing connection, up to 2047 bytes, and shown whole at every
-// arrival.
+// once; a remainder of blanks and line ends after a turn is dropped (see turn_framer.h). A
+// connection that the rival closes stays first until the bytes it brought have been taken, its
+// rest at once. Each message is decoded whole. The third malformed message in a row on one
+// connection closes it, so that a flood of bad messages cannot bury the screen in boxes. The
+// name is collected from all the bytes of the outgoing connection, up to 2047 bytes, and shown
+// whole at every arrival.
+//
+// Arrivals are announced from the event loop, never from inside the socket's readyRead(): the
+// taker may open a modal box, and a socket does not emit readyRead() again while its own
+// emission is still running, so bytes that came while the box was open would wait unseen, and
+// once its buffer was full the connection, its close included, would stop for good. A message
+// that is taken while more wait announces the next, so each is taken in its own handler call.
 //
 // Sending. A Turn message sent before the outgoing connection is up is kept and written as soon
 // as it is; after the connection has gone the send fails with an error.
@@ -39,6 +47,7 @@ namespace {
 
 constexpr int kPartialWaitMs = 1000;
 constexpr int kListenBacklog = 5;
+constexpr int kMalformedRunLimit = 3;
 
 QString InUseText() { return QStringLiteral("使用中のソケットは値を変更できません"); }
 
@@ -122,7 +131,8 @@ void PeerLink::AcceptPending() {
   while (server_->hasPendingConnections()) {
     QTcpSocket* socket = server_->nextPendingConnection();
     socket->setReadBufferSize(kTurnBufferSize);
-    connect(socket, &QTcpSocket::readyRead, this, &PeerLink::incomingDataArrived);
+    connect(socket, &QTcpSocket::readyRead, this, &PeerLink::incomingDataArrived,
+            Qt::QueuedConnection);
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { OnIncomingError(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { OnIncomingClosed(socket); });
     incoming_.push_back(Incoming{socket, {}, false});
@@ -219,6 +229,9 @@ std::optional<QString> PeerLink::TakeTurnMessage() {
   in.pending.remove(0, length);
   in.quiet = false;
   partial_timer_.stop();
+  const bool no_message = in.after_turn && HoldsNoItem(message);
+  if (!no_message) in.after_turn = SixthCommaEnd(message) == length;
+  QTcpSocket* const from = in.socket;
   if (in.closed && in.pending.isEmpty() && in.socket->bytesAvailable() == 0) {
     DropIncoming(in.socket);  // announces what the next connection holds
   } else if (NextTurnLength(in.pending, in.closed) > 0 || in.socket->bytesAvailable() > 0) {
@@ -226,7 +239,21 @@ std::optional<QString> PeerLink::TakeTurnMessage() {
   } else if (!in.pending.isEmpty()) {
     partial_timer_.start();
   }
+  if (no_message) return std::nullopt;
+  last_taken_from_ = from;
   return DecodeSjis(message);
+}
+
+void PeerLink::NoteTurnApplied() {
+  const auto it = FindIncoming(last_taken_from_);
+  if (it != incoming_.end()) it->malformed_run = 0;
+}
+
+void PeerLink::NoteTurnMalformed() {
+  const auto it = FindIncoming(last_taken_from_);
+  if (it == incoming_.end() || ++it->malformed_run < kMalformedRunLimit) return;
+  CloseIncoming(it->socket);  // what it still holds goes with it
+  emit failed(QStringLiteral("不正な記録が続けて届いたため、相手との接続を切断しました"));
 }
 
 void PeerLink::OnPartialTimeout() {

@@ -9,6 +9,7 @@
 #include <QAbstractSocket>
 #include <QByteArray>
 #include <QObject>
+#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <optional>
@@ -64,6 +65,11 @@ class PeerLink : public QObject {
   // The next Turn message received on the first incoming connection, or nothing while no
   // complete message is there.
   std::optional<QString> TakeTurnMessage();
+  // What the message that TakeTurnMessage() returned last turned out to be. A good turn ends a
+  // run of malformed messages on its connection; the third malformed message in a row drops
+  // what that connection still holds, closes it and reports so by failed().
+  void NoteTurnApplied();
+  void NoteTurnMalformed();
 
   // Outgoing connection. OpenOutgoing() starts lookup and connect without blocking; it does
   // nothing while an attempt is under way or the connection is up. An empty host throws.
@@ -96,9 +102,11 @@ class PeerLink : public QObject {
  private:
   struct Incoming {
     QTcpSocket* socket;
-    QByteArray pending;   // received bytes not yet taken as a message
-    bool quiet = false;   // nothing has arrived since the remainder waited its time
-    bool closed = false;  // the rival has closed it; kept while bytes are still to be taken
+    QByteArray pending;       // received bytes not yet taken as a message
+    bool quiet = false;       // nothing has arrived since the remainder waited its time
+    bool closed = false;      // the rival has closed it; kept while bytes are still to be taken
+    bool after_turn = false;  // the bytes taken last ended at a sixth comma
+    int malformed_run = 0;    // malformed messages in a row, since the last good turn
   };
 
   void AcceptPending();
@@ -124,6 +132,7 @@ class PeerLink : public QObject {
   QTcpServer* server_;
   std::vector<Incoming> incoming_;
   QTimer partial_timer_;
+  QPointer<QTcpSocket> last_taken_from_;  // the connection of the message taken last
 
   QTcpSocket* outgoing_ = nullptr;
   OutgoingState outgoing_state_ = OutgoingState::Closed;

@@ -1,5 +1,7 @@
 #include "link/turn_framer.h"
 
+#include <algorithm>
+
 #include "link/sjis_codec.h"
 
 namespace markwick {
@@ -10,13 +12,23 @@ constexpr int kTurnFields = 6;
 
 }  // namespace
 
-qsizetype NextTurnLength(QByteArrayView pending, bool quiet, qsizetype buffer_size) {
+qsizetype SixthCommaEnd(QByteArrayView bytes) {
   int commas = 0;
-  for (qsizetype pos = 0; pos < pending.size();) {
-    const qsizetype n = SjisCharLength(pending, pos);
-    if (n == 1 && pending[pos] == ',' && ++commas == kTurnFields) return pos + 1;
+  for (qsizetype pos = 0; pos < bytes.size();) {
+    const qsizetype n = SjisCharLength(bytes, pos);
+    if (n == 1 && bytes[pos] == ',' && ++commas == kTurnFields) return pos + 1;
     pos += n;
   }
+  return 0;
+}
+
+bool HoldsNoItem(QByteArrayView bytes) {
+  return std::all_of(bytes.begin(), bytes.end(),
+                     [](char byte) { return static_cast<unsigned char>(byte) <= ' '; });
+}
+
+qsizetype NextTurnLength(QByteArrayView pending, bool quiet, qsizetype buffer_size) {
+  if (const qsizetype end = SixthCommaEnd(pending)) return end;
   if (pending.size() >= buffer_size) {
     // Full without an end: hand over what fits, never half a character, never nothing.
     // A lead byte in the last place may still await its second byte.

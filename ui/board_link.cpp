@@ -7,6 +7,7 @@
 #include "board_window.h"
 #include "handler_gate.h"
 #include "link/peer_link.h"
+#include "link/turn_message.h"
 #include "score_grid.h"
 #include "start_dialog.h"
 
@@ -98,7 +99,15 @@ void TForm1::ServerSocket1ClientRead() {
   if (!engine_->AcceptsTurns()) return;
   const std::optional<QString> message = link_->TakeTurnMessage();
   if (!message) return;
-  engine_->ServerSocket1ClientRead(message->toUtf8().toStdString());
+  try {
+    engine_->ServerSocket1ClientRead(message->toUtf8().toStdString());
+  } catch (const TurnError&) {
+    // Its box is shown as for any failure; the link counts it, and a run of them closes the
+    // connection that brought them.
+    link_->NoteTurnMalformed();
+    throw;
+  }
+  link_->NoteTurnApplied();
 }
 
 }  // namespace markwick

@@ -137,7 +137,7 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();
-  HandlerGate::Run([this] { FormClose(); });
+  HandlerGate::RunClosing([this] { FormClose(); });
 }
 
 void TForm1::CentreOverMainWindow() {

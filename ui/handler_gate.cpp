@@ -48,6 +48,15 @@ void HandlerGate::Run(std::function<void()> handler) {
   running = false;
 }
 
+void HandlerGate::RunClosing(std::function<void()> handler) {
+  if (!running) {
+    Run(std::move(handler));
+    return;
+  }
+  pending.clear();
+  RunCaught(handler);  // ends the event loops, the one of the open box among them
+}
+
 bool HandlerGate::Busy() { return running; }
 
 }  // namespace markwick

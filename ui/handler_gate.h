@@ -14,6 +14,10 @@ class HandlerGate {
  public:
   // Runs the handler now, or queues it when another handler is running.
   static void Run(std::function<void()> handler);
+  // Runs the handler that ends the program: as Run() does while no handler runs; while one
+  // waits for its box, at once, dropping the handlers queued behind it, so that the program
+  // does not show their boxes before it ends.
+  static void RunClosing(std::function<void()> handler);
   // True while a handler runs.
   static bool Busy();
 };

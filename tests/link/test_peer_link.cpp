@@ -1,5 +1,5 @@
-// The peer link against a scripted rival made of plain QTcpServer and QTcpSocket on 127.0.0.1:
-// the exact bytes that go out, the cutting of what comes in, and every error text.
+// The peer link against a scripted rival (scripted_rival.h) on 127.0.0.1: the exact bytes
+// that go out, the cutting of what comes in, and every error text.
 #include <poll.h>
 #include <sys/socket.h>
 
@@ -14,10 +14,13 @@
 
 #include "link/peer_link.h"
 #include "link/turn_framer.h"
+#include "scripted_rival.h"
 
 using markwick::LinkError;
 using markwick::PeerLink;
 using State = markwick::PeerLink::OutgoingState;
+using markwick::testing::RivalConnection;
+using markwick::testing::RivalListener;
 
 namespace {
 
@@ -39,38 +42,6 @@ QString FailureOf(const std::function<void()>& call) {
   }
   return {};
 }
-
-// The rival's listener: accepts the link's outgoing connection and records what arrives.
-struct RivalListener {
-  QTcpServer server;
-  QPointer<QTcpSocket> accepted;
-  QByteArray received;
-
-  RivalListener() {
-    QObject::connect(&server, &QTcpServer::newConnection, &server, [this] {
-      accepted = server.nextPendingConnection();
-      QObject::connect(accepted, &QTcpSocket::readyRead, &server,
-                       [this] { received += accepted->readAll(); });
-    });
-    server.listen(QHostAddress::LocalHost, 0);
-  }
-};
-
-// The rival's outgoing connection to the link's listener.
-struct RivalConnection {
-  QTcpSocket socket;
-  QByteArray received;
-
-  explicit RivalConnection(quint16 port) {
-    QObject::connect(&socket, &QTcpSocket::readyRead, &socket,
-                     [this] { received += socket.readAll(); });
-    socket.connectToHost(QHostAddress::LocalHost, port);
-  }
-  void Send(const QByteArray& bytes) {
-    socket.write(bytes);
-    socket.flush();
-  }
-};
 
 // Takes Turn messages the way the board window does: one per incomingDataArrived().
 struct TurnReader {
@@ -669,6 +640,13 @@ class PeerLinkTest : public QObject {
                                             << QStringList{"20,19,0,3,1,0,", "15,0,0,1,0,0,"};
     QTest::newRow("turn and a short rest")
         << QByteArray("20,19,0,3,1,0,25,25") << QStringList{"20,19,0,3,1,0,", "25,25"};
+    // A line end after a turn: read with the turn it would give no item, so it is no message.
+    QTest::newRow("turn and a line end")
+        << QByteArray("20,19,0,3,1,0,\r\n") << QStringList{"20,19,0,3,1,0,"};
+    QTest::newRow("blank rest after two turns")
+        << QByteArray("20,19,0,3,1,0,15,0,0,1,0,0, \t") + '\0'
+        << QStringList{"20,19,0,3,1,0,", "15,0,0,1,0,0,"};
+    QTest::newRow("blanks alone") << QByteArray(" \r\n") << QStringList{" \r\n"};
   }
   void turnsSentBeforeTheRivalLeftAreStillTaken() {
     QFETCH(QByteArray, bytes);

@@ -1,6 +1,8 @@
 // Two complete programs in one process, joined over 127.0.0.1 on the real ports 50001 and
 // 50100 as two players at two computers would be: the set-up in either order, the captions,
 // the name exchange, whole matches played by clicks on the grids, and a rival that leaves.
+// Against a scripted first player (scripted_rival.h) the second program takes broken and
+// hostile bytes.
 //
 // Both programs share one handler gate here, so a handler of one program (with its boxes) runs
 // to its end before a handler of the other starts; message boxes are answered in that order.
@@ -13,6 +15,7 @@
 #include <vector>
 
 #include "link/peer_link.h"
+#include "scripted_rival.h"
 #include "ui/auto_size_label.h"
 #include "ui/form_font.h"
 #include "ui/modal_box_answerer.h"
@@ -24,6 +27,8 @@ using markwick::testing::ClickButton;
 using markwick::testing::ClickCell;
 using markwick::testing::ModalBoxAnswerer;
 using markwick::testing::ProgramWindows;
+using markwick::testing::RivalConnection;
+using markwick::testing::RivalListener;
 
 namespace {
 
@@ -31,6 +36,8 @@ const QString kListening = QStringLiteral("Markwick = Server = 接続待ち");
 const QString kAccepted = QStringLiteral("Markwick = Server = 接続中 ");
 const QString kConnected = QStringLiteral("Markwick = Client = 接続完了");
 const QString kDisconnected = QStringLiteral("Markwick = Client = 切断");
+const QString kRunClosed =
+    QStringLiteral("不正な記録が続けて届いたため、相手との接続を切断しました.");
 
 // A grid cell as (column, row).
 using Cell = std::pair<int, int>;
@@ -100,6 +107,7 @@ class TwoBoardsTest : public QObject {
     answerer_->on_box = nullptr;
     first_.reset();
     second_.reset();
+    scripted_listener_.reset();
   }
 
   // First player first, then the second: both connections form, each side shows the other's
@@ -382,6 +390,87 @@ class TwoBoardsTest : public QObject {
     QVERIFY(!first_->board().Button2->isEnabled());
   }
 
+  // A malformed message, then a good turn that arrives while its error box is still open: once
+  // the box is closed, the turn is applied.
+  void turnArrivingWhileABoxIsOpenIsApplied() {
+    std::unique_ptr<RivalConnection> rival = StartAgainstScriptedRival();
+    QVERIFY(rival);
+    QTcpSocket* incoming = second_->board().link().IncomingConnections().value(0);
+    bool turn_arrived = false;
+    answerer_->on_box = [&](const markwick::testing::AnsweredBox&) {
+      if (answerer_->boxes.size() != 1) return;
+      rival->Send("20,19,0,3,1,0,");
+      // The turn has reached the board before the box is closed.
+      turn_arrived = QTest::qWaitFor([&] { return incoming->bytesAvailable() > 0; });
+    };
+    rival->Send("x,0,0,0,0,0,");
+    QTRY_VERIFY(!answerer_->boxes.empty());
+    QVERIFY(turn_arrived);
+    QTRY_VERIFY(second_->state().InputOpen);
+    QCOMPARE(answerer_->Texts(), std::vector<QString>{QStringLiteral("'x' は整数ではありません.")});
+    QCOMPARE(second_->state().r_MarkCount[0], 3);
+    QCOMPARE(second_->state().r_MarkCount[1], 1);
+  }
+
+  // 8,192 bytes without a comma and a turn in one write: each piece of the buffer's size shows
+  // its box, and the connection, its buffer filled while a box was open, goes on to the turn.
+  void turnAfterBytesWithoutCommasIsApplied() {
+    std::unique_ptr<RivalConnection> rival = StartAgainstScriptedRival();
+    QVERIFY(rival);
+    rival->Send(QByteArray(8192, 'x') + "20,19,0,3,1,0,");
+    QTRY_VERIFY_WITH_TIMEOUT(second_->state().InputOpen, 10000);
+    const QString piece = u'\'' + QString(4096, u'x') + QStringLiteral("' は整数ではありません.");
+    QCOMPARE(answerer_->Texts(), (std::vector<QString>{piece, piece}));
+    QCOMPARE(second_->state().r_MarkCount[0], 3);
+  }
+
+  // The third malformed message in a row on a connection shows its box, then one more box says
+  // that the connection was closed; what it still held is dropped. A good turn in between ends
+  // the run. The program goes on: a turn on the connection that remains, or a new one, applies.
+  void malformedRunClosesTheConnection_data() {
+    QTest::addColumn<QByteArray>("bytes");
+    QTest::addColumn<QString>("message_box");
+    QTest::addColumn<int>("message_boxes");
+    QTest::addColumn<bool>("closed");
+    const QByteArray bad = "x,0,0,0,0,0,";
+    const QByteArray good = "20,19,0,3,1,0,";
+    const QString not_integer = QStringLiteral("'x' は整数ではありません.");
+    QTest::newRow("1 MiB of commas")
+        << QByteArray(1 << 20, ',') << QStringLiteral("'' は整数ではありません.") << 3 << true;
+    QTest::newRow("three in a row, then a turn")
+        << bad + bad + bad + good << not_integer << 3 << true;
+    QTest::newRow("a good turn between")
+        << bad + bad + good + bad + bad << not_integer << 4 << false;
+  }
+  void malformedRunClosesTheConnection() {
+    QFETCH(QByteArray, bytes);
+    QFETCH(QString, message_box);
+    QFETCH(int, message_boxes);
+    QFETCH(bool, closed);
+    std::unique_ptr<RivalConnection> rival = StartAgainstScriptedRival();
+    QVERIFY(rival);
+    markwick::PeerLink& link = second_->board().link();
+    answerer_->on_box = [&](const markwick::testing::AnsweredBox&) {
+      // A run that the program does not cut is cut here, so that the test fails, not hangs.
+      if (answerer_->boxes.size() > 8 && !link.IncomingConnections().isEmpty()) {
+        link.CloseIncoming(link.IncomingConnections().front());
+      }
+    };
+    rival->Send(bytes);
+    if (closed) {
+      QTRY_COMPARE_WITH_TIMEOUT(rival->socket.state(), QAbstractSocket::UnconnectedState, 10000);
+      rival = ConnectScriptedRival();
+      QVERIFY(rival);
+    }
+    rival->Send("25,25,25,2,2,2,");
+    QTRY_COMPARE(second_->state().r_MarkCount[6], 6);
+    std::vector<QString> expected(static_cast<size_t>(message_boxes), message_box);
+    if (closed) expected.push_back(kRunClosed);
+    QCOMPARE(answerer_->Texts(), expected);
+    QCOMPARE(second_->state().r_MarkCount[0], closed ? 0 : 3);
+    QCOMPARE(link.IncomingConnections().size(), 1);
+  }
+
  private:
   // Both programs started in the right order, with the link formed and the names exchanged.
   void StartBoth(const QString& first_name, const QString& second_name) {
@@ -393,9 +482,27 @@ class TwoBoardsTest : public QObject {
     QVERIFY(answerer_->boxes.empty());
   }
 
+  // The second program started against a scripted first player: a bare listener on 50001 takes
+  // its outgoing connection, and a bare connection to its port 50100 stands for the first
+  // player's, on which the test sends the bytes it wants.
+  std::unique_ptr<RivalConnection> StartAgainstScriptedRival() {
+    scripted_listener_ = std::make_unique<RivalListener>(50001);
+    second_->Start(false, "Player2");
+    if (!QTest::qWaitFor([&] { return !scripted_listener_->accepted.isNull(); })) return nullptr;
+    return ConnectScriptedRival();
+  }
+  // A bare connection to the second program's listener, once the board has accepted it (it
+  // greets each connection of round 1 with its name).
+  std::unique_ptr<RivalConnection> ConnectScriptedRival() {
+    auto rival = std::make_unique<RivalConnection>(50100);
+    if (!QTest::qWaitFor([&] { return rival->received == "Player2"; })) return nullptr;
+    return rival;
+  }
+
   std::unique_ptr<ModalBoxAnswerer> answerer_;
   std::unique_ptr<Program> first_;
   std::unique_ptr<Program> second_;
+  std::unique_ptr<RivalListener> scripted_listener_;
 };
 
 QTEST_MAIN(TwoBoardsTest)

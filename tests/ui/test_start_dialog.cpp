@@ -15,8 +15,11 @@
 #include "program_windows.h"
 #include "ui/auto_size_label.h"
 #include "ui/form_font.h"
+#include "ui/handler_gate.h"
+#include "ui/message_boxes.h"
 #include "ui/settings_file.h"
 
+using markwick::HandlerGate;
 using markwick::TForm1;
 using markwick::TForm2;
 using markwick::testing::ClickButton;
@@ -37,6 +40,7 @@ class StartDialogTest : public QObject {
     QVERIFY(dir_->isValid());
     settings_path_ = dir_->filePath("Markwick.ini");
     answerer_->boxes.clear();
+    answerer_->on_box = nullptr;
   }
 
   void cleanup() {
@@ -247,24 +251,45 @@ class StartDialogTest : public QObject {
   }
 
   // Closing the board ends the program, as does closing the start dialog before a start; the
-  // event loop is ended by the windows themselves, not by the last window going away.
+  // event loop is ended by the windows themselves, not by the last window going away. Closing
+  // the board while a box is open ends the program at once: the handlers queued behind the box
+  // are dropped, not run first.
   void closingEndsTheProgram_data() {
     QTest::addColumn<bool>("board");
-    QTest::newRow("board") << true;
-    QTest::newRow("start dialog") << false;
+    QTest::addColumn<bool>("boxes_queued");
+    QTest::newRow("board") << true << false;
+    QTest::newRow("start dialog") << false << false;
+    QTest::newRow("board while boxes are queued") << true << true;
   }
   void closingEndsTheProgram() {
     QFETCH(bool, board);
+    QFETCH(bool, boxes_queued);
     Create();
     if (board) ClickButton(Dialog().Button3);
     QGuiApplication::setQuitOnLastWindowClosed(false);
     bool closed = false;
-    QTimer::singleShot(0, this, [&] { closed = board ? Board().close() : Dialog().close(); });
+    const auto close = [&] { closed = board ? Board().close() : Dialog().close(); };
+    if (boxes_queued) {
+      answerer_->on_box = [&](const markwick::testing::AnsweredBox&) {
+        if (answerer_->boxes.size() != 1) return;
+        for (int i = 0; i < 3; ++i) {
+          HandlerGate::Run([] { markwick::ShowErrorBox(QStringLiteral("queued")); });
+        }
+        close();
+      };
+      QTimer::singleShot(0, this, [] {
+        HandlerGate::Run([] { markwick::ShowErrorBox(QStringLiteral("open")); });
+      });
+    } else {
+      QTimer::singleShot(0, this, close);
+    }
     QTimer::singleShot(60000, this, [] { QCoreApplication::exit(1); });  // only if it hangs
     const int result = QCoreApplication::exec();
     QGuiApplication::setQuitOnLastWindowClosed(true);
     QVERIFY(closed);
     QCOMPARE(result, 0);
+    QCOMPARE(answerer_->boxes.size(), boxes_queued ? 1u : 0u);
+    QVERIFY(!HandlerGate::Busy());
   }
 
  private:
