@@ -8,7 +8,7 @@ deps:
 	@tools/install-deps
 
 build/build.ninja: | deps
-	cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
+	cmake -S . -B build -G Ninja -DMARKWICK_WERROR=ON -DCMAKE_BUILD_TYPE=RelWithDebInfo
 
 test: deps build/build.ninja
 	cmake --build build
@@ -20,7 +20,7 @@ run: deps build/build.ninja
 	build/app/Markwick
 
 test-sanitize: deps
-	cmake -S . -B build-sanitize -G Ninja -DCMAKE_BUILD_TYPE=Debug -DMARKWICK_SANITIZE=ON
+	cmake -S . -B build-sanitize -G Ninja -DMARKWICK_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DMARKWICK_SANITIZE=ON
 	cmake --build build-sanitize
 	cd build-sanitize && ASAN_OPTIONS=halt_on_error=1:detect_leaks=0 \
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(CTEST)
@@ -29,7 +29,7 @@ test-sanitize: deps
 # The libFuzzer target over the received Turn text; FUZZ_SECONDS=600 for a longer run by hand.
 FUZZ_SECONDS ?= 60
 fuzz: deps
-	cmake -S . -B build-fuzz -G Ninja -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
+	cmake -S . -B build-fuzz -G Ninja -DMARKWICK_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
 	  -DMARKWICK_FUZZ_ONLY=ON
 	cmake --build build-fuzz --target fuzz_turn_message
 	mkdir -p build-fuzz/corpus
@@ -37,6 +37,6 @@ fuzz: deps
 	  build-fuzz/corpus tests/fuzz/seeds
 
 bench: deps
-	cmake -S . -B build-bench -G Ninja -DCMAKE_BUILD_TYPE=Release -DMARKWICK_BENCH=ON
+	cmake -S . -B build-bench -G Ninja -DMARKWICK_WERROR=ON -DCMAKE_BUILD_TYPE=Release -DMARKWICK_BENCH=ON
 	cmake --build build-bench
 	bench/run build-bench

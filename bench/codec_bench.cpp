@@ -5,7 +5,7 @@
 #include <QByteArray>
 #include <QString>
 
-#include "link/sjis_codec.h"
+#include "codec/sjis_codec.h"
 
 using namespace markwick;
 

@@ -8,6 +8,7 @@
 #include <vector>
 
 #include "engine/match_engine.h"
+#include "link/turn_message.h"
 
 using namespace markwick;
 
@@ -27,7 +28,7 @@ class QuietBoard : public Board {
   void SetSendCaption(std::string_view) override {}
   void SetCorrectEnabled(bool) override {}
   void ShowMessage(std::string_view) override {}
-  void SendTurn(std::string_view text) override { outbox.assign(text); }
+  void SendTurn(const Turn& turn) override { outbox = ComposeTurn(turn); }
 
   std::string outbox;
 };
@@ -112,10 +113,10 @@ void BM_WholeMatch(benchmark::State& state) {
     for (int round = 1; round <= 20; ++round) {
       Throw3(a, darts, next);
       a.Button1Click();
-      b.ServerSocket1ClientRead(board_a.outbox);
+      b.ServerSocket1ClientRead(ReadTurnItems(board_a.outbox));
       Throw3(b, darts, next);
       b.Button1Click();
-      a.ServerSocket1ClientRead(board_b.outbox);
+      a.ServerSocket1ClientRead(ReadTurnItems(board_b.outbox));
     }
     if (a.AcceptsTurns() || b.AcceptsTurns() || a.state().MarkCount != b.state().r_MarkCount) {
       state.SkipWithError("the match did not run its 20 rounds");

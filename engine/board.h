@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "turn.h"
+
 namespace markwick {
 
 enum class StatusColour { WindowText, Blue, Red };
@@ -30,9 +32,9 @@ class Board {
   // A modal message box; returns when the user has closed it.
   virtual void ShowMessage(std::string_view text) = 0;
 
-  // Sends a Turn message on the outgoing connection. Throws std::exception on a failure that
-  // the user must see; the message text is UTF-8.
-  virtual void SendTurn(std::string_view text) = 0;
+  // Sends the own finished turn to the rival. Throws std::exception on a failure that the user
+  // must see.
+  virtual void SendTurn(const Turn& turn) = 0;
 };
 
 }  // namespace markwick

@@ -5,8 +5,6 @@
 #include <limits>
 #include <string>
 
-#include "link/turn_message.h"
-
 namespace markwick {
 namespace {
 
@@ -299,7 +297,7 @@ void MatchEngine::Button1Click() {
   // those would change own marks that were never thrown, and the rival, who adds only the
   // throws sent, would then hold other marks than this peer.
   for (int r = 0; r < kTargetRows; ++r) s.MarkCount[r] = s.showdata[r][s.Throw];
-  board_.SendTurn(ComposeTurn(s.nowdata, s.nowmark));
+  board_.SendTurn(Turn{{s.nowdata[1], s.nowdata[2], s.nowdata[3]}, s.nowmark});
   CalcOwnScore();
   s.InputOpen = false;
   s.nowdata = {};
@@ -319,10 +317,10 @@ void MatchEngine::Button1Click() {
   }
 }
 
-void MatchEngine::ServerSocket1ClientRead(std::string_view text) {
+void MatchEngine::ServerSocket1ClientRead(const TurnItems& items) {
   MatchState& s = state_;
   if (s.RoundNo > s.RoundMax) return;
-  ApplyTurn(text, s.r_MarkCount);
+  ApplyTurn(items, s.r_MarkCount);
   CalcRivalScore();
   CalcOwnScore();
   ShowMarks();

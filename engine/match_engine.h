@@ -8,6 +8,7 @@
 
 #include "board.h"
 #include "match_state.h"
+#include "turn.h"
 
 namespace markwick {
 
@@ -32,8 +33,9 @@ class MatchEngine {
   void Button2Click();
   // False once every round has been played: a received text is then left unread.
   bool AcceptsTurns() const { return state_.RoundNo <= state_.RoundMax; }
-  // A Turn message from the rival (UTF-8): applies its marks and opens the own turn.
-  void ServerSocket1ClientRead(std::string_view text);
+  // A turn from the rival, as the link has read its text: applies its marks and opens the own
+  // turn. Throws TurnError when the items cannot be applied.
+  void ServerSocket1ClientRead(const TurnItems& items);
 
   // Redraws the mark symbols of both sides, the own side at the current stage.
   void ShowMarks();

@@ -37,9 +37,10 @@
 
 #include <netdb.h>
 
-#include "link/sjis_codec.h"
+#include "codec/sjis_codec.h"
 #include "link/socket_errors.h"
 #include "link/turn_framer.h"
+#include "link/turn_message.h"
 
 namespace markwick {
 
@@ -244,6 +245,12 @@ std::optional<QString> PeerLink::TakeTurnMessage() {
   return DecodeSjis(message);
 }
 
+std::optional<TurnItems> PeerLink::TakeTurn() {
+  const std::optional<QString> message = TakeTurnMessage();
+  if (!message) return std::nullopt;
+  return ReadTurnItems(message->toStdString());
+}
+
 void PeerLink::NoteTurnApplied() {
   const auto it = FindIncoming(last_taken_from_);
   if (it != incoming_.end()) it->malformed_run = 0;
@@ -401,6 +408,10 @@ void PeerLink::DropOutgoingSocket(bool abort) {
 }
 
 void PeerLink::SendTurn(const QString& text) { SendTurn(EncodeSjis(text)); }
+
+void PeerLink::SendTurn(const Turn& turn) {
+  SendTurn(QByteArray::fromStdString(ComposeTurn(turn)));
+}
 
 void PeerLink::SendTurn(const QByteArray& bytes) {
   if (!set_up_) return;  // a board without a link

@@ -16,6 +16,8 @@
 #include <stdexcept>
 #include <vector>
 
+#include "engine/turn.h"
+
 class QHostAddress;
 class QHostInfo;
 class QTcpServer;
@@ -65,6 +67,8 @@ class PeerLink : public QObject {
   // The next Turn message received on the first incoming connection, or nothing while no
   // complete message is there.
   std::optional<QString> TakeTurnMessage();
+  // The same message read into its items, as the engine applies them.
+  std::optional<TurnItems> TakeTurn();
   // What the message that TakeTurnMessage() returned last turned out to be. A good turn ends a
   // run of malformed messages on its connection; the third malformed message in a row drops
   // what that connection still holds, closes it and reports so by failed().
@@ -85,6 +89,7 @@ class PeerLink : public QObject {
   // that was never set up sends nothing and reports nothing.
   void SendTurn(const QByteArray& bytes);
   void SendTurn(const QString& text);
+  void SendTurn(const Turn& turn);
   // Collects the bytes that arrived on the outgoing connection and returns all the name
   // received on it so far.
   QString ReadRivalName();

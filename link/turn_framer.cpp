@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "link/sjis_codec.h"
+#include "codec/sjis_codec.h"
 
 namespace markwick {
 

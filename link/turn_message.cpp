@@ -1,9 +1,7 @@
-#include "turn_message.h"
+#include "link/turn_message.h"
 
 #include <charconv>
 #include <limits>
-
-#include "engine/match_state.h"
 
 namespace markwick {
 namespace {
@@ -30,25 +28,13 @@ size_t CharLength(std::string_view text, size_t pos) {
   return taken;
 }
 
-std::string ListIndexMessage(size_t index) {
-  return "リストのインデックスが範囲を超えています (" + std::to_string(index) + ")";
-}
-
-int32_t ConvertItem(const std::vector<std::string>& items, size_t index) {
-  if (index >= items.size()) throw TurnError(ListIndexMessage(index));
-  const std::optional<int32_t> value = ParseInteger(items[index]);
-  if (!value) throw TurnError("'" + items[index] + "' は整数ではありません");
-  return *value;
-}
-
 }  // namespace
 
-std::string ComposeTurn(const std::array<int32_t, 4>& nowdata,
-                        const std::array<int32_t, 3>& nowmark) {
+std::string ComposeTurn(const Turn& turn) {
   std::string text;
   text.reserve(16);
-  for (int t = 1; t <= 3; ++t) (text += std::to_string(nowdata[t])) += ',';
-  for (int t = 0; t < 3; ++t) (text += std::to_string(nowmark[t])) += ',';
+  for (const int32_t target : turn.targets) (text += std::to_string(target)) += ',';
+  for (const int32_t marks : turn.marks) (text += std::to_string(marks)) += ',';
   return text;
 }
 
@@ -125,23 +111,13 @@ std::optional<int32_t> ParseInteger(std::string_view item) {
   return static_cast<int32_t>(value);
 }
 
-void ApplyTurn(std::string_view text, std::array<int32_t, 8>& r_MarkCount) {
-  const std::vector<std::string> items = SplitCommaList(text);
-  for (size_t k = 0; k < 3; ++k) {
-    const int row = RowOfTarget(ConvertItem(items, k));
-    if (row < 0) continue;
-    const int32_t marks = ConvertItem(items, k + 3);
-    std::array<int64_t, kTargetRows> counts{};
-    for (int r = 0; r < kTargetRows; ++r) counts[r] = r_MarkCount[r];
-    counts[row] += marks;
-    if (counts[row] < std::numeric_limits<int32_t>::min() ||
-        counts[row] > std::numeric_limits<int32_t>::max() ||
-        ScoreOf(counts) > std::numeric_limits<int32_t>::max()) {
-      throw TurnError("相手の記録 '" + items[k + 3] +
-                      "' を加えると値が整数の範囲を超えるため、受け付けません");
-    }
-    r_MarkCount[row] = static_cast<int32_t>(counts[row]);
+TurnItems ReadTurnItems(std::string_view text) {
+  TurnItems items;
+  for (std::string& item : SplitCommaList(text)) {
+    const std::optional<int32_t> value = ParseInteger(item);
+    items.push_back({std::move(item), value});
   }
+  return items;
 }
 
 }  // namespace markwick

@@ -7,29 +7,23 @@
 // 20..15, 25 for the bull and 0 for a miss; marks are those the throw credited, 0..3. The bytes
 // are ASCII, so the text is the same in UTF-8 and in code page 932.
 //
-// A received text is cut into items by the comma-list rules of SplitCommaList and applied to
-// the rival's marks by ApplyTurn. These functions work on plain values and hold no state.
+// A received text is cut into items by the comma-list rules of SplitCommaList and each item
+// converted by ParseInteger (ReadTurnItems does both); the engine applies the items to the
+// rival's marks. These functions work on plain values and hold no state.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "engine/turn.h"
+
 namespace markwick {
 
-// A received Turn message that cannot be applied; what() is the UTF-8 text for the error box.
-class TurnError : public std::runtime_error {
- public:
-  using std::runtime_error::runtime_error;
-};
-
-// nowdata is numbered 1..3 (entry 0 unused), nowmark 0..2.
-std::string ComposeTurn(const std::array<int32_t, 4>& nowdata,
-                        const std::array<int32_t, 3>& nowmark);
+// The text of an own turn: its three targets, then its three marks.
+std::string ComposeTurn(const Turn& turn);
 
 // Cuts a text into items:
 // - characters with codes 1..32 at the start are skipped;
@@ -46,10 +40,7 @@ std::vector<std::string> SplitCommaList(std::string_view text);
 // other character and values outside the signed 32-bit range give nullopt.
 std::optional<int32_t> ParseInteger(std::string_view item);
 
-// Adds the marks of a received Turn message to rows 0..6 of r_MarkCount, throw by throw.
-// Throws TurnError when an item is missing or not an integer, or when a throw's marks would
-// take its entry, or the score reckoned from the counts, outside the signed 32-bit range; the
-// additions of earlier throws stay, nothing of the failing throw is added. Row 7 is untouched.
-void ApplyTurn(std::string_view text, std::array<int32_t, 8>& r_MarkCount);
+// The items of a received text, each with its integer when ParseInteger gives one.
+TurnItems ReadTurnItems(std::string_view text);
 
 }  // namespace markwick

@@ -7,7 +7,6 @@
 #include "board_window.h"
 #include "handler_gate.h"
 #include "link/peer_link.h"
-#include "link/turn_message.h"
 #include "score_grid.h"
 #include "start_dialog.h"
 
@@ -56,9 +55,7 @@ void TForm1::CloseLink() {
   link_->CloseListener();
 }
 
-void TForm1::SendTurn(std::string_view text) {
-  link_->SendTurn(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
-}
+void TForm1::SendTurn(const Turn& turn) { link_->SendTurn(turn); }
 
 void TForm1::ServerSocket1Listen() {
   setWindowTitle(QStringLiteral("Markwick = Server = 接続待ち"));
@@ -97,10 +94,10 @@ void TForm1::ClientSocket1Read() {
 void TForm1::ServerSocket1ClientRead() {
   // After the last round nothing is read.
   if (!engine_->AcceptsTurns()) return;
-  const std::optional<QString> message = link_->TakeTurnMessage();
-  if (!message) return;
+  const std::optional<TurnItems> turn = link_->TakeTurn();
+  if (!turn) return;
   try {
-    engine_->ServerSocket1ClientRead(message->toUtf8().toStdString());
+    engine_->ServerSocket1ClientRead(*turn);
   } catch (const TurnError&) {
     // Its box is shown as for any failure; the link counts it, and a run of them closes the
     // connection that brought them.

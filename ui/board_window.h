@@ -75,7 +75,7 @@ class TForm1 : public QWidget, public Board {
   void SetSendCaption(std::string_view caption) override;
   void SetCorrectEnabled(bool enabled) override;
   void ShowMessage(std::string_view text) override;
-  void SendTurn(std::string_view text) override;
+  void SendTurn(const Turn& turn) override;
 
   // Controls (owned by the window).
   ScoreGrid* StringGrid1;

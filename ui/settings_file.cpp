@@ -7,7 +7,7 @@
 #include <climits>
 #include <utility>
 
-#include "link/sjis_codec.h"
+#include "codec/sjis_codec.h"
 
 namespace markwick {
 

@@ -11,6 +11,7 @@
 
 #include "engine/match_engine.h"
 #include "engine/match_state.h"
+#include "link/turn_message.h"
 #include "recording_board.h"
 #include "string_printing.h"
 
@@ -36,6 +37,11 @@ inline constexpr Marks kAllClosed = {3, 3, 3, 3, 3, 3, 3};
 inline Marks With(Marks marks, std::initializer_list<std::pair<int, int32_t>> rows) {
   for (const auto& [row, count] : rows) marks[row] = count;
   return marks;
+}
+
+// A Turn message text from the rival, read as the link reads it.
+inline void Receive(MatchEngine& engine, std::string_view text) {
+  engine.ServerSocket1ClientRead(ReadTurnItems(text));
 }
 
 inline void Select(MatchEngine& engine, Cell cell) {
@@ -95,7 +101,7 @@ struct EnginePair {
     while (!pending.empty()) {
       auto [to, text] = std::move(pending.front());
       pending.pop_front();
-      if (to->AcceptsTurns()) to->ServerSocket1ClientRead(text);
+      if (to->AcceptsTurns()) to->ServerSocket1ClientRead(ReadTurnItems(text));
     }
   }
 

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/board.h"
+#include "link/turn_message.h"
 
 namespace markwick::testing {
 
@@ -34,9 +35,9 @@ class RecordingBoard : public Board {
     messages.emplace_back(text);
     if (on_message) on_message(messages.back());
   }
-  void SendTurn(std::string_view text) override {
+  void SendTurn(const Turn& turn) override {
     if (send_failure) throw std::runtime_error(*send_failure);
-    sent.emplace_back(text);
+    sent.push_back(ComposeTurn(turn));
     if (peer) peer(sent.back());
   }
 

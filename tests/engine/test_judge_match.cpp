@@ -33,7 +33,7 @@ class JudgeMatchTest : public QObject {
     RecordingBoard rival_board;
     MatchEngine receiver(rival_board);
     receiver.ChooseSecondPlayer("Player2");
-    receiver.ServerSocket1ClientRead("20,17,25,5,4,4,");
+    Receive(receiver, "20,17,25,5,4,4,");
     QCOMPARE(receiver.state().r_MarkCount[kScoreRow], 82);
     QCOMPARE(rival_board.Rival(8), "82");
   }
@@ -57,7 +57,7 @@ class JudgeMatchTest : public QObject {
     MatchEngine engine(board);
     engine.ChooseSecondPlayer("Player1");
     for (int r = 0; r < kTargetRows; ++r) engine.state().r_MarkCount[r] = marks[r];
-    engine.ServerSocket1ClientRead("0,0,0,");
+    Receive(engine, "0,0,0,");
     QCOMPARE(engine.state().r_MarkCount[kScoreRow], score);
     QCOMPARE(board.Rival(8), std::to_string(score));
   }

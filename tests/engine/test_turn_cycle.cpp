@@ -137,7 +137,7 @@ class TurnCycleTest : public QObject {
     // After the last round, texts and clicks change nothing.
     QVERIFY(!p.a.AcceptsTurns());
     const MatchState before = p.a.state();
-    p.a.ServerSocket1ClientRead("20,0,0,3,0,0,");
+    Receive(p.a, "20,0,0,3,0,0,");
     Select(p.a, Triple(20));
     p.a.StringGrid1SelectCell(0, 8);
     QCOMPARE(p.a.state().r_MarkCount, before.r_MarkCount);
@@ -239,7 +239,7 @@ class TurnCycleTest : public QObject {
     engine.state().r_MarkCount[1] = 5;  // 38 points on 19, not yet shown
     QByteArray what;
     try {
-      engine.ServerSocket1ClientRead(text.toStdString());
+      Receive(engine, text.toStdString());
     } catch (const TurnError& e) {
       what = e.what();
     }
@@ -261,12 +261,12 @@ class TurnCycleTest : public QObject {
     MatchEngine engine(board);
     engine.ChooseSecondPlayer("Player2");
     const int32_t most = (INT32_MAX / 25) + 3;  // the bull's largest count with a 32-bit score
-    engine.ServerSocket1ClientRead("25,0,0," + std::to_string(most) + ",0,0,");
+    Receive(engine, "25,0,0," + std::to_string(most) + ",0,0,");
     QCOMPARE(engine.state().r_MarkCount[kScoreRow], (most - 3) * 25);
     QCOMPARE(board.Rival(8), std::to_string((most - 3) * 25));
-    QVERIFY_THROWS_EXCEPTION(TurnError, engine.ServerSocket1ClientRead("20,0,0,5,0,0,"));
+    QVERIFY_THROWS_EXCEPTION(TurnError, Receive(engine, "20,0,0,5,0,0,"));
     QCOMPARE(engine.state().r_MarkCount[0], 0);
-    QVERIFY_THROWS_EXCEPTION(TurnError, engine.ServerSocket1ClientRead("25,0,0,1,0,0,"));
+    QVERIFY_THROWS_EXCEPTION(TurnError, Receive(engine, "25,0,0,1,0,0,"));
     QCOMPARE(engine.state().r_MarkCount[6], most);
   }
 };

@@ -144,7 +144,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const bool accepted = ReferenceApply(items, expected);
   bool applied = true;
   try {
-    ApplyTurn(text, counts);
+    ApplyTurn(ReadTurnItems(text), counts);
   } catch (const TurnError&) {
     applied = false;
   }

@@ -8,6 +8,7 @@
 #include <memory>
 
 #include "engine/match_engine.h"
+#include "link/turn_message.h"
 #include "modal_box_answerer.h"
 #include "program_windows.h"
 #include "ui/auto_size_label.h"
@@ -281,7 +282,8 @@ class BoardWindowTest : public QObject {
     ClickCell(board, 3, 7);
     ClickButton(board.Button1);
 
-    board.engine().ServerSocket1ClientRead("25,25,19,3,2,1,");  // 5 on the bull: 50
+    board.engine().ServerSocket1ClientRead(
+        markwick::ReadTurnItems("25,25,19,3,2,1,"));  // 5 on the bull: 50
     QCOMPARE(board.StringGrid1->Cell(4, 8), QStringLiteral("50"));
     QCOMPARE(board.StringGrid1->Cell(0, 8), QStringLiteral("60"));
     QCOMPARE(MarkColumn(board, 4), QStringList({"", "＼", "", "", "", "", "○"}));

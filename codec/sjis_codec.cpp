@@ -1,0 +1,35 @@
+// How code page 932 bytes form characters; the same on every system. The conversion itself is
+// in sjis_codec_table.cpp (by Windows' table) or sjis_codec_win.cpp (by Windows itself).
+#include "codec/sjis_codec.h"
+
+namespace markwick {
+
+bool IsSjisLeadByte(char byte) {
+  const auto b = static_cast<unsigned char>(byte);
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+bool IsSjisTrailByte(char byte) {
+  const auto b = static_cast<unsigned char>(byte);
+  return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
+
+qsizetype SjisCharLength(QByteArrayView bytes, qsizetype pos) {
+  if (pos < 0 || pos >= bytes.size()) return 0;
+  return IsSjisLeadByte(bytes[pos]) && pos + 1 < bytes.size() && IsSjisTrailByte(bytes[pos + 1])
+             ? 2
+             : 1;
+}
+
+qsizetype SjisCutLength(QByteArrayView bytes, qsizetype max_bytes) {
+  const qsizetype limit = qBound(qsizetype{0}, max_bytes, bytes.size());
+  qsizetype pos = 0;
+  while (pos < limit) {
+    const qsizetype n = SjisCharLength(bytes, pos);
+    if (pos + n > limit) break;
+    pos += n;
+  }
+  return pos;
+}
+
+}  // namespace markwick
