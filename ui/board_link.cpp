@@ -22,22 +22,20 @@ constexpr quint16 kSecondPlayerPort = 50100;
 void TForm1::ConnectLink() {
   // Opening the listener reports at once, so the start action's role caption replaces it.
   connect(link_, &PeerLink::listening, this, [this] { ServerSocket1Listen(); });
-  connect(link_, &PeerLink::incomingAccepted, this, [this](QTcpSocket* incoming) {
-    HandlerGate::Run(
-        [this, socket = QPointer<QTcpSocket>(incoming)] { ServerSocket1ClientConnect(socket); });
-  });
+  // The accepted connection is held by a guarded pointer while its handler waits its turn.
+  connect(link_, &PeerLink::incomingAccepted, this,
+          gate_.Entry(this, &TForm1::ServerSocket1ClientConnect));
   connect(link_, &PeerLink::outgoingConnected, this,
-          [this] { HandlerGate::Run([this] { ClientSocket1Connect(); }); });
+          gate_.Entry(this, &TForm1::ClientSocket1Connect));
   connect(link_, &PeerLink::outgoingDisconnected, this,
-          [this] { HandlerGate::Run([this] { ClientSocket1Disconnect(); }); });
+          gate_.Entry(this, &TForm1::ClientSocket1Disconnect));
   connect(link_, &PeerLink::outgoingDataArrived, this,
-          [this] { HandlerGate::Run([this] { ClientSocket1Read(); }); });
+          gate_.Entry(this, &TForm1::ClientSocket1Read));
   connect(link_, &PeerLink::incomingDataArrived, this,
-          [this] { HandlerGate::Run([this] { ServerSocket1ClientRead(); }); });
+          gate_.Entry(this, &TForm1::ServerSocket1ClientRead));
   // A failure that a link event brought: the error box, in turn with the other handlers.
-  connect(link_, &PeerLink::failed, this, [](const QString& message) {
-    HandlerGate::Run([message] { throw LinkError(message); });
-  });
+  connect(link_, &PeerLink::failed, this,
+          [this](const QString& message) { gate_.Run([message] { throw LinkError(message); }); });
 }
 
 void TForm1::StartLink(PlayerRole role, const QString& rival_host) {

@@ -85,15 +85,11 @@ TForm1::TForm1(TForm2& main_window)
   setTabOrder(Edit3, Button1);
   setTabOrder(Button1, Button2);
 
-  connect(StringGrid1, &ScoreGrid::CellSelected, this, [this](int col, int row) {
-    HandlerGate::Run([this, col, row] { StringGrid1SelectCell(col, row); });
-  });
-  connect(Button1, &QPushButton::clicked, this,
-          [this] { HandlerGate::Run([this] { Button1Click(); }); });
-  connect(Button2, &QPushButton::clicked, this,
-          [this] { HandlerGate::Run([this] { Button2Click(); }); });
-  connect(Label6, &AutoSizeLabel::clicked, this,
-          [this] { HandlerGate::Run([this] { Label6Click(); }); });
+  connect(StringGrid1, &ScoreGrid::CellSelected, this,
+          gate_.Entry(this, &TForm1::StringGrid1SelectCell));
+  connect(Button1, &QPushButton::clicked, this, gate_.Entry(this, &TForm1::Button1Click));
+  connect(Button2, &QPushButton::clicked, this, gate_.Entry(this, &TForm1::Button2Click));
+  connect(Label6, &AutoSizeLabel::clicked, this, gate_.Entry(this, &TForm1::Label6Click));
 
   ConnectLink();
 
@@ -137,7 +133,7 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();
-  HandlerGate::RunClosing([this] { FormClose(); });
+  gate_.RunClosing([this] { FormClose(); });
 }
 
 void TForm1::CentreOverMainWindow() {

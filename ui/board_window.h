@@ -12,6 +12,7 @@
 
 #include "engine/board.h"
 #include "engine/match_engine.h"
+#include "handler_gate.h"
 
 class QFrame;
 class QLineEdit;
@@ -41,6 +42,9 @@ class TForm1 : public QWidget, public Board {
   const MatchEngine& engine() const { return *engine_; }
   TForm2& main_window() { return main_window_; }
   PeerLink& link() { return *link_; }
+  // The program's handler gate: every handler of this window and of the start dialog runs
+  // through it.
+  HandlerGate& gate() { return gate_; }
 
   // The start buttons' link set-up for the role, towards the rival's host: opens the listener
   // (and, playing second, the outgoing connection). Throws std::exception on a failure.
@@ -102,6 +106,7 @@ class TForm1 : public QWidget, public Board {
   void ConnectLink();
 
   TForm2& main_window_;
+  HandlerGate gate_;
   std::array<QLineEdit*, 3> dart_boxes_;
   PeerLink* link_;                     // owned (child of the window)
   std::optional<MatchEngine> engine_;  // created last: it writes the start texts

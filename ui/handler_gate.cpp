@@ -1,7 +1,6 @@
 #include "handler_gate.h"
 
 #include <QString>
-#include <deque>
 #include <exception>
 #include <utility>
 
@@ -9,9 +8,6 @@
 
 namespace markwick {
 namespace {
-
-bool running = false;
-std::deque<std::function<void()>> pending;
 
 void ReportFailure(const QString& message) noexcept {
   try {
@@ -34,29 +30,27 @@ void RunCaught(const std::function<void()>& handler) noexcept {
 }  // namespace
 
 void HandlerGate::Run(std::function<void()> handler) {
-  if (running) {
-    pending.push_back(std::move(handler));
+  if (running_) {
+    pending_.push_back(std::move(handler));
     return;
   }
-  running = true;
+  running_ = true;
   RunCaught(handler);
-  while (!pending.empty()) {
-    const std::function<void()> next = std::move(pending.front());
-    pending.pop_front();
+  while (!pending_.empty()) {
+    const std::function<void()> next = std::move(pending_.front());
+    pending_.pop_front();
     RunCaught(next);
   }
-  running = false;
+  running_ = false;
 }
 
 void HandlerGate::RunClosing(std::function<void()> handler) {
-  if (!running) {
+  if (!running_) {
     Run(std::move(handler));
     return;
   }
-  pending.clear();
+  pending_.clear();
   RunCaught(handler);  // ends the event loops, the one of the open box among them
 }
-
-bool HandlerGate::Busy() { return running; }
 
 }  // namespace markwick

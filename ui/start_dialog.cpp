@@ -71,19 +71,19 @@ TForm2::TForm2(QString settings_path)
   setTabOrder(Button2, Edit3);
   setTabOrder(Edit3, Button3);
 
-  connect(Button1, &QPushButton::clicked, this,
-          [this] { HandlerGate::Run([this] { Button1Click(); }); });
-  connect(Button2, &QPushButton::clicked, this,
-          [this] { HandlerGate::Run([this] { Button2Click(); }); });
-  connect(Button3, &QPushButton::clicked, this,
-          [this] { HandlerGate::Run([this] { Button3Click(); }); });
-
   FormCreate();
 }
 
-void TForm2::SetBoard(TForm1& board) { board_ = &board; }
+void TForm2::SetBoard(TForm1& board) {
+  board_ = &board;
+  // The buttons' handlers run through the gate of the board they set up.
+  HandlerGate& gate = board.gate();
+  connect(Button1, &QPushButton::clicked, this, gate.Entry(this, &TForm2::Button1Click));
+  connect(Button2, &QPushButton::clicked, this, gate.Entry(this, &TForm2::Button2Click));
+  connect(Button3, &QPushButton::clicked, this, gate.Entry(this, &TForm2::Button3Click));
+}
 
-TForm1& TForm2::Board() const {
+TForm1& TForm2::ScoreBoard() const {
   if (board_ == nullptr) throw std::logic_error("the start dialog has no score board");
   return *board_;
 }
@@ -108,7 +108,7 @@ void TForm2::SaveParam() {
 }
 
 void TForm2::Button1Click() {
-  TForm1& board = Board();
+  TForm1& board = ScoreBoard();
   board.engine().ChooseFirstPlayer(ToUtf8(Edit1->text()));  // own name, roles, status, Button2
   board.StartLink(PlayerRole::First, Edit3->text());
   SaveParam();
@@ -117,7 +117,7 @@ void TForm2::Button1Click() {
 }
 
 void TForm2::Button2Click() {
-  TForm1& board = Board();
+  TForm1& board = ScoreBoard();
   board.engine().ChooseSecondPlayer(ToUtf8(Edit2->text()));  // own name, roles, round, status
   board.StartLink(PlayerRole::Second, Edit3->text());
   SaveParam();
@@ -125,13 +125,17 @@ void TForm2::Button2Click() {
   board.show();
 }
 
-void TForm2::Button3Click() { Board().show(); }
+void TForm2::Button3Click() { ScoreBoard().show(); }
 
 void TForm2::FormClose() { QCoreApplication::quit(); }
 
 void TForm2::closeEvent(QCloseEvent* event) {
   event->accept();
-  HandlerGate::Run([this] { FormClose(); });
+  if (board_ == nullptr) {
+    FormClose();
+    return;
+  }
+  board_->gate().Run([this] { FormClose(); });
 }
 
 }  // namespace markwick

@@ -24,6 +24,7 @@ class TForm2 : public QWidget {
   explicit TForm2(QString settings_path);
 
   // The score board that the start buttons set up and show; set before the dialog is shown.
+  // The buttons' handlers run through its handler gate.
   void SetBoard(TForm1& board);
   const QString& settings_path() const { return settings_path_; }
 
@@ -56,7 +57,7 @@ class TForm2 : public QWidget {
 
  private:
   void FormCreate();
-  TForm1& Board() const;
+  TForm1& ScoreBoard() const;
 
   QString settings_path_;
   TForm1* board_ = nullptr;  // not owned

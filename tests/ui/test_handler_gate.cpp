@@ -21,8 +21,9 @@ class HandlerGateTest : public QObject {
   // A handler that fails is ended; its message is shown in the error box, with the full stop.
   void failureIsShownInErrorBoxAndNextHandlerRuns() {
     ModalBoxAnswerer answerer;
+    HandlerGate gate;
     QStringList log;
-    HandlerGate::Run([&] {
+    gate.Run([&] {
       log << "before";
       throw std::runtime_error("非同期ソケットエラー 10061");
       log << "after";  // never reached
@@ -30,9 +31,9 @@ class HandlerGateTest : public QObject {
     QCOMPARE(answerer.boxes.size(), 1u);
     QCOMPARE(answerer.boxes[0].text, QStringLiteral("非同期ソケットエラー 10061."));
     QCOMPARE(answerer.boxes[0].icon, QMessageBox::Critical);
-    QVERIFY(!HandlerGate::Busy());
+    QVERIFY(!gate.Busy());
 
-    HandlerGate::Run([&] { log << "next"; });
+    gate.Run([&] { log << "next"; });
     QCOMPARE(log, QStringList({"before", "next"}));
     QCOMPARE(answerer.boxes.size(), 1u);
   }
@@ -40,60 +41,81 @@ class HandlerGateTest : public QObject {
   // Something that is not a std::exception is caught and shown as well.
   void otherThrownValueIsShownAsError() {
     ModalBoxAnswerer answerer;
-    HandlerGate::Run([] { throw 42; });
+    HandlerGate gate;
+    gate.Run([] { throw 42; });
     QCOMPARE(answerer.boxes.size(), 1u);
     QCOMPARE(answerer.boxes[0].icon, QMessageBox::Critical);
     QVERIFY(!answerer.boxes[0].text.isEmpty());
-    QVERIFY(!HandlerGate::Busy());
+    QVERIFY(!gate.Busy());
   }
 
   // Handlers arriving while a handler waits for its box run after it, in order of arrival.
   void handlersArrivingDuringModalBoxRunAfterItInOrder() {
     ModalBoxAnswerer answerer;
+    HandlerGate gate;
     QStringList log;
     QStringList log_while_open;
     answerer.on_box = [&](const markwick::testing::AnsweredBox&) {
       if (!log_while_open.isEmpty()) return;
-      HandlerGate::Run([&] { log << "B"; });
-      HandlerGate::Run([&] { log << "C"; });
+      gate.Run([&] { log << "B"; });
+      gate.Run([&] { log << "C"; });
       log_while_open = log;
     };
-    HandlerGate::Run([&] {
+    gate.Run([&] {
       log << "A starts";
       markwick::ShowMessageBox(QStringLiteral("A"));
       log << "A ends";
     });
     QCOMPARE(log_while_open, QStringList({"A starts"}));
     QCOMPARE(log, QStringList({"A starts", "A ends", "B", "C"}));
-    QVERIFY(!HandlerGate::Busy());
+    QVERIFY(!gate.Busy());
   }
 
   // A queued handler that fails does not keep the ones after it from running; a handler that
   // arrives while a queued one shows a box goes to the back of the queue.
   void failingQueuedHandlerDoesNotStopTheOthers() {
     ModalBoxAnswerer answerer;
+    HandlerGate gate;
     QStringList log;
     answerer.on_box = [&](const markwick::testing::AnsweredBox& box) {
       if (box.text == "A") {
-        HandlerGate::Run([&] {
+        gate.Run([&] {
           log << "B";
           throw std::runtime_error("B failed");
         });
-        HandlerGate::Run([&] {
+        gate.Run([&] {
           log << "C";
           markwick::ShowMessageBox(QStringLiteral("C"));
         });
       } else if (box.text == "C") {
-        HandlerGate::Run([&] { log << "D"; });
+        gate.Run([&] { log << "D"; });
       }
     };
-    HandlerGate::Run([&] {
+    gate.Run([&] {
       log << "A";
       markwick::ShowMessageBox(QStringLiteral("A"));
     });
     QCOMPARE(log, QStringList({"A", "B", "C", "D"}));
     QCOMPARE(answerer.Texts(), std::vector<QString>({"A", "B failed.", "C"}));
     QCOMPARE(answerer.boxes[1].icon, QMessageBox::Critical);
+  }
+
+  // Two programs in one process have a gate each: a box open in one holds back only its own.
+  void gatesOfTwoProgramsAreIndependent() {
+    ModalBoxAnswerer answerer;
+    HandlerGate first;
+    HandlerGate second;
+    QStringList log;
+    answerer.on_box = [&](const markwick::testing::AnsweredBox&) {
+      second.Run([&] { log << "second"; });
+      first.Run([&] { log << "first queued"; });
+      log << "box closes";
+    };
+    first.Run([&] {
+      markwick::ShowMessageBox(QStringLiteral("A"));
+      log << "A ends";
+    });
+    QCOMPARE(log, QStringList({"second", "box closes", "A ends", "first queued"}));
   }
 };
 

@@ -19,7 +19,6 @@
 #include "ui/message_boxes.h"
 #include "ui/settings_file.h"
 
-using markwick::HandlerGate;
 using markwick::TForm1;
 using markwick::TForm2;
 using markwick::testing::ClickButton;
@@ -273,12 +272,12 @@ class StartDialogTest : public QObject {
       answerer_->on_box = [&](const markwick::testing::AnsweredBox&) {
         if (answerer_->boxes.size() != 1) return;
         for (int i = 0; i < 3; ++i) {
-          HandlerGate::Run([] { markwick::ShowErrorBox(QStringLiteral("queued")); });
+          Board().gate().Run([] { markwick::ShowErrorBox(QStringLiteral("queued")); });
         }
         close();
       };
-      QTimer::singleShot(0, this, [] {
-        HandlerGate::Run([] { markwick::ShowErrorBox(QStringLiteral("open")); });
+      QTimer::singleShot(0, this, [this] {
+        Board().gate().Run([] { markwick::ShowErrorBox(QStringLiteral("open")); });
       });
     } else {
       QTimer::singleShot(0, this, close);
@@ -289,7 +288,7 @@ class StartDialogTest : public QObject {
     QVERIFY(closed);
     QCOMPARE(result, 0);
     QCOMPARE(answerer_->boxes.size(), boxes_queued ? 1u : 0u);
-    QVERIFY(!HandlerGate::Busy());
+    QVERIFY(!Board().gate().Busy());
   }
 
  private:
