@@ -36,9 +36,6 @@ QString DecodeSjis(QByteArrayView bytes);
 // True for a byte that starts a double-byte character when a second byte follows.
 bool IsSjisLeadByte(char byte);
 
-// True for a byte that can be the second byte of a double-byte character.
-bool IsSjisTrailByte(char byte);
-
 // Length in bytes of the character that starts at bytes[pos]: 2 for a lead byte followed by a
 // byte that can be second, 1 otherwise (also for a lead byte that is the last byte, a truncated
 // character). 0 when pos is at or past the end. pos must lie on a character boundary for the

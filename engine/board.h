@@ -11,6 +11,18 @@ namespace markwick {
 
 enum class StatusColour { WindowText, Blue, Red };
 
+// The score grid, as (column, row) from 0. The own and the rival's columns hold the names in
+// the name row, the mark symbols of the targets in rows 1..7 and the scores in the score row;
+// columns 1..3 are the double, single and triple of each target, and cell (3, 7) the miss.
+inline constexpr int kOwnColumn = 0;
+inline constexpr int kDoubleColumn = 1;
+inline constexpr int kSingleColumn = 2;
+inline constexpr int kTripleColumn = 3;
+inline constexpr int kRivalColumn = 4;
+inline constexpr int kNameRow = 0;
+inline constexpr int kMissRow = 7;
+inline constexpr int kScoreGridRow = 8;
+
 class Board {
  public:
   virtual ~Board() = default;

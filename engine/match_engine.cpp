@@ -31,11 +31,6 @@ constexpr std::string_view kWait = "待ち";
 constexpr std::string_view kNothingToCorrect = "修正する記録がありません！";
 constexpr std::string_view kWin = " Win!!";
 
-constexpr int kOwnColumn = 0;
-constexpr int kRivalColumn = 4;
-constexpr int kNameRow = 0;
-constexpr int kScoreRow8 = 8;
-
 // What selecting a throw cell enters: columns 1..3 (double, single, triple), rows 1..7.
 struct ThrowCell {
   int32_t target;
@@ -93,10 +88,12 @@ MatchEngine::MatchEngine(Board& board) : board_(board) {
   board_.SetRoundMaxText(rounds);
 
   constexpr std::string_view kLabels[8] = {"20", "19", "18", "17", "16", "15", "BU", "計"};
-  for (int row = 1; row <= 8; ++row) board_.SetCellText(2, row, kLabels[row - 1]);
-  board_.SetCellText(1, 0, "D");
-  board_.SetCellText(3, 0, "T");
-  board_.SetCellText(3, 7, "外");
+  for (int row = 1; row <= kScoreGridRow; ++row) {
+    board_.SetCellText(kSingleColumn, row, kLabels[row - 1]);
+  }
+  board_.SetCellText(kDoubleColumn, kNameRow, "D");
+  board_.SetCellText(kTripleColumn, kNameRow, "T");
+  board_.SetCellText(kTripleColumn, kMissRow, "外");
   board_.SetCellText(kOwnColumn, kNameRow, "FirstPlayer");
   board_.SetCellText(kRivalColumn, kNameRow, "SecondPlayer");
   ShowMarks();
@@ -123,14 +120,14 @@ void MatchEngine::ChooseSecondPlayer(std::string_view own_name) {
 void MatchEngine::StringGrid1SelectCell(int col, int row) {
   MatchState& s = state_;
   if (s.RoundNo > s.RoundMax) return;
-  if (!s.InputOpen || col < 1 || col > 3 || row < 1 || row > 7) {
+  if (!s.InputOpen || col < kDoubleColumn || col > kTripleColumn || row < 1 || row > kMissRow) {
     JudgeMatch();
     return;
   }
   if (s.Throw >= 3) return;
 
   for (int r = 0; r < kTargetRows; ++r) s.showdata[r][s.Throw + 1] = s.showdata[r][s.Throw];
-  const ThrowCell& cell = kThrowCells[col - 1][row - 1];
+  const ThrowCell& cell = kThrowCells[col - kDoubleColumn][row - 1];
   s.ThrowNumber = cell.target;
   s.ThrowText[s.Throw] = cell.text;
   if (cell.target == 0) {
@@ -161,7 +158,7 @@ void MatchEngine::CalcStageScore() {
   const int stage = state_.Throw + 1;
   // Own marks grow by at most 3 a throw, so the score stays far inside 32 bits.
   state_.showdata[kScoreRow][stage] = static_cast<int32_t>(ScoreOf(state_.StageMarks(stage)));
-  board_.SetCellText(kOwnColumn, kScoreRow8, Decimal(state_.showdata[kScoreRow][stage]));
+  board_.SetCellText(kOwnColumn, kScoreGridRow, Decimal(state_.showdata[kScoreRow][stage]));
 }
 
 void MatchEngine::ShowThrowTexts() {
@@ -207,14 +204,14 @@ void MatchEngine::Button2Click() {
   s.nowdata[t] = 0;
   s.Throw = t - 1;
   ShowMarks();
-  board_.SetCellText(kOwnColumn, kScoreRow8, Decimal(s.showdata[kScoreRow][s.Throw]));
+  board_.SetCellText(kOwnColumn, kScoreGridRow, Decimal(s.showdata[kScoreRow][s.Throw]));
   board_.SetSendEnabled(false);
 }
 
 void MatchEngine::CalcOwnScore() {
   // Own marks are bounded by the throws of a match, far inside 32 bits.
   state_.MarkCount[kScoreRow] = static_cast<int32_t>(ScoreOf(state_.MarkCount));
-  board_.SetCellText(kOwnColumn, kScoreRow8, Decimal(state_.MarkCount[kScoreRow]));
+  board_.SetCellText(kOwnColumn, kScoreGridRow, Decimal(state_.MarkCount[kScoreRow]));
 }
 
 void MatchEngine::CalcRivalScore() {
@@ -223,7 +220,7 @@ void MatchEngine::CalcRivalScore() {
   const int64_t score = ScoreOf(state_.r_MarkCount);
   state_.r_MarkCount[kScoreRow] =
       static_cast<int32_t>(std::min<int64_t>(score, std::numeric_limits<int32_t>::max()));
-  board_.SetCellText(kRivalColumn, kScoreRow8, Decimal(state_.r_MarkCount[kScoreRow]));
+  board_.SetCellText(kRivalColumn, kScoreGridRow, Decimal(state_.r_MarkCount[kScoreRow]));
 }
 
 void MatchEngine::JudgeMatch() {

@@ -86,7 +86,7 @@ void TForm1::ClientSocket1Disconnect() {
 void TForm1::ClientSocket1Read() {
   // Only the name is read, in round 1; later bytes stay unread.
   if (engine_->state().RoundNo != 1) return;
-  StringGrid1->SetCell(4, 0, link_->ReadRivalName());
+  StringGrid1->SetCell(kRivalColumn, kNameRow, link_->ReadRivalName());
 }
 
 void TForm1::ServerSocket1ClientRead() {

@@ -18,13 +18,10 @@
 #include "score_grid.h"
 #include "start_dialog.h"
 #include "state_dump.h"
+#include "utf8_text.h"
 
 namespace markwick {
 namespace {
-
-QString FromUtf8(std::string_view text) {
-  return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QLineEdit* MakeDartBox(const QRect& layout, QWidget* parent) {
   auto* box = new QLineEdit(parent);
@@ -33,7 +30,7 @@ QLineEdit* MakeDartBox(const QRect& layout, QWidget* parent) {
   return box;
 }
 
-QPushButton* MakeButton(const QString& caption, const QRect& layout, QWidget* parent) {
+QPushButton* MakeDisabledButton(const QString& caption, const QRect& layout, QWidget* parent) {
   auto* button = new QPushButton(caption, parent);
   button->setGeometry(layout);
   button->setEnabled(false);
@@ -56,7 +53,7 @@ TForm1::TForm1(TForm2& main_window)
   StringGrid1 = new ScoreGrid(5, 9, 20, 17, this);
   StringGrid1->setFont(FormFont(16));
   StringGrid1->setGeometry(2, 0, 105, 161);
-  Button2 = MakeButton(QStringLiteral("修正"), QRect(4, 164, 69, 21), this);
+  Button2 = MakeDisabledButton(QStringLiteral("修正"), QRect(4, 164, 69, 21), this);
   Label6 = new AutoSizeLabel(QString(), QRect(84, 168, 4, 12), this);
   Bevel1 = new QFrame(this);
   Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -71,7 +68,7 @@ TForm1::TForm1(TForm2& main_window)
   Edit1 = MakeDartBox(QRect(80, 204, 33, 20), this);
   Edit2 = MakeDartBox(QRect(124, 204, 33, 20), this);
   Edit3 = MakeDartBox(QRect(168, 204, 33, 20), this);
-  Button1 = MakeButton(QStringLiteral("送信"), QRect(212, 192, 53, 33), this);
+  Button1 = MakeDisabledButton(QStringLiteral("送信"), QRect(212, 192, 53, 33), this);
   dart_boxes_ = {Edit1, Edit2, Edit3};
 
   StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
@@ -96,8 +93,8 @@ TForm1::TForm1(TForm2& main_window)
   // Creation: the engine puts the match state into its start values and writes the start
   // texts; then the name columns are widened and the grid takes the width of its columns.
   engine_.emplace(*this);
-  StringGrid1->SetColWidth(0, 100);
-  StringGrid1->SetColWidth(4, 100);
+  StringGrid1->SetColWidth(kOwnColumn, 100);
+  StringGrid1->SetColWidth(kRivalColumn, 100);
   int width = 0;
   for (int col = 0; col < StringGrid1->columnCount(); ++col) width += StringGrid1->ColWidth(col);
   StringGrid1->resize(width + StringGrid1->columnCount(), StringGrid1->height());
@@ -156,9 +153,7 @@ void TForm1::SetCellText(int col, int row, std::string_view text) {
   StringGrid1->SetCell(col, row, FromUtf8(text));
 }
 
-std::string TForm1::CellText(int col, int row) const {
-  return StringGrid1->Cell(col, row).toUtf8().toStdString();
-}
+std::string TForm1::CellText(int col, int row) const { return ToUtf8(StringGrid1->Cell(col, row)); }
 
 void TForm1::SetStatusText(std::string_view text) { Label6->SetCaption(FromUtf8(text)); }
 

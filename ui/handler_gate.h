@@ -20,9 +20,6 @@ class HandlerGate {
   // waits for its box, at once, dropping the handlers queued behind it, so that the program
   // does not show their boxes before it ends.
   void RunClosing(std::function<void()> handler);
-  // True while a handler runs.
-  bool Busy() const { return running_; }
-
   // A slot that runs a window's handler through the gate with the signal's arguments:
   //   connect(button, &QPushButton::clicked, this, gate.Entry(this, &TForm1::Button1Click));
   template <typename Window, typename... Args>

@@ -106,8 +106,6 @@ int ScoreGrid::ColWidth(int col) const { return columnWidth(col) - kGridLine; }
 
 void ScoreGrid::SetColWidth(int col, int width) { setColumnWidth(col, width + kGridLine); }
 
-int ScoreGrid::RowHeight(int row) const { return rowHeight(row) - kGridLine; }
-
 QString ScoreGrid::Cell(int col, int row) const {
   const QTableWidgetItem* cell = item(row, col);
   return cell == nullptr ? QString() : cell->text();

@@ -26,7 +26,6 @@ class ScoreGrid : public QTableWidget {
 
   int ColWidth(int col) const;
   void SetColWidth(int col, int width);
-  int RowHeight(int row) const;
 
   QString Cell(int col, int row) const;
   void SetCell(int col, int row, const QString& text);

@@ -140,6 +140,36 @@ std::optional<Loaded> Load(const QString& path) {
   return loaded;
 }
 
+// The value bytes of the key (everything after "=", not cut), or nullopt.
+std::optional<QByteArray> FindSettingsValue(QByteArrayView content, QStringView section,
+                                            QStringView key) {
+  const Location at = Locate(content, section, key);
+  if (!at.key) return std::nullopt;
+  return at.key->value.toByteArray();
+}
+
+// The file's bytes with the key set to value (already code page 932, no line breaks).
+QByteArray WithSettingsValue(QByteArrayView content, QStringView section, QStringView key,
+                             QByteArrayView value) {
+  const Location at = Locate(content, section, key);
+  QByteArray key_line = EncodeSjis(key);
+  key_line.append('=').append(value);
+
+  QByteArray result(content.data(), content.size());
+  if (at.key) {
+    // In place: the line's own line break stays.
+    return result.replace(at.key->begin, at.key->end - at.key->begin, key_line);
+  }
+  if (at.section) {
+    const ParsedLine& anchor = at.last_key ? *at.last_key : *at.section;
+    QByteArray insert = key_line + kNewLine;
+    if (anchor.next == anchor.end) insert.prepend(kNewLine);  // last line of a file without one
+    return result.insert(anchor.next, insert);
+  }
+  if (!result.isEmpty() && !result.endsWith('\n') && !result.endsWith('\r')) result += kNewLine;
+  return result + '[' + EncodeSjis(section) + ']' + kNewLine + key_line + kNewLine;
+}
+
 }  // namespace
 
 SettingsWriteError::SettingsWriteError(const QString& path)
@@ -195,34 +225,6 @@ void SettingsFile::WriteString(QStringView section, QStringView key, const QStri
 
 void SettingsFile::WriteInteger(QStringView section, QStringView key, int value) const {
   WriteString(section, key, QString::number(value));
-}
-
-std::optional<QByteArray> FindSettingsValue(QByteArrayView content, QStringView section,
-                                            QStringView key) {
-  const Location at = Locate(content, section, key);
-  if (!at.key) return std::nullopt;
-  return at.key->value.toByteArray();
-}
-
-QByteArray WithSettingsValue(QByteArrayView content, QStringView section, QStringView key,
-                             QByteArrayView value) {
-  const Location at = Locate(content, section, key);
-  QByteArray key_line = EncodeSjis(key);
-  key_line.append('=').append(value);
-
-  QByteArray result(content.data(), content.size());
-  if (at.key) {
-    // In place: the line's own line break stays.
-    return result.replace(at.key->begin, at.key->end - at.key->begin, key_line);
-  }
-  if (at.section) {
-    const ParsedLine& anchor = at.last_key ? *at.last_key : *at.section;
-    QByteArray insert = key_line + kNewLine;
-    if (anchor.next == anchor.end) insert.prepend(kNewLine);  // last line of a file without one
-    return result.insert(anchor.next, insert);
-  }
-  if (!result.isEmpty() && !result.endsWith('\n') && !result.endsWith('\r')) result += kNewLine;
-  return result + '[' + EncodeSjis(section) + ']' + kNewLine + key_line + kNewLine;
 }
 
 std::optional<int> ParseSettingsInteger(QStringView text) {

@@ -59,16 +59,6 @@ class SettingsFile {
   QString path_;
 };
 
-// The pure parts, on the file's bytes. Section and key names must not hold line breaks, "="
-// or "]".
-
-// The value bytes of the key (everything after "=", not cut), or nullopt.
-std::optional<QByteArray> FindSettingsValue(QByteArrayView content, QStringView section,
-                                            QStringView key);
-// The file's bytes with the key set to value (already code page 932, no line breaks).
-QByteArray WithSettingsValue(QByteArrayView content, QStringView section, QStringView key,
-                             QByteArrayView value);
-
 // The integer of a settings text: when longer than 2 characters and starting with "0x" or
 // "0X", the rest as hexadecimal digits; else leading blanks, an optional sign, an optional "$"
 // for hexadecimal, then digits. nullopt when the text is not wholly such a number or the number

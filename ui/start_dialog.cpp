@@ -13,6 +13,7 @@
 #include "form_font.h"
 #include "handler_gate.h"
 #include "settings_file.h"
+#include "utf8_text.h"
 #include "window_placement.h"
 
 namespace markwick {
@@ -38,8 +39,6 @@ QGroupBox* MakeGroupBox(const QString& title, const QRect& layout, QWidget* pare
   box->setGeometry(layout);
   return box;
 }
-
-std::string ToUtf8(const QString& text) { return text.toUtf8().toStdString(); }
 
 }  // namespace
 

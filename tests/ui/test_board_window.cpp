@@ -138,7 +138,7 @@ class BoardWindowTest : public QObject {
     QCOMPARE(grid->rowCount(), 9);
     const int widths[5] = {100, 20, 20, 20, 100};
     for (int col = 0; col < 5; ++col) QCOMPARE(grid->ColWidth(col), widths[col]);
-    for (int row = 0; row < 9; ++row) QCOMPARE(grid->RowHeight(row), 17);
+    for (int row = 0; row < 9; ++row) QCOMPARE(grid->rowHeight(row), 17 + 1);  // and the line
     QCOMPARE(grid->width(), 265);
     QCOMPARE(grid->font().pixelSize(), 16);
 

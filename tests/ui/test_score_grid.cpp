@@ -80,7 +80,7 @@ class ScoreGridTest : public QObject {
       QCOMPARE(grid_->visualRect(grid_->model()->index(0, col)).left(), lefts[col]);
     }
     for (int row = 0; row < 9; ++row) {
-      QCOMPARE(grid_->RowHeight(row), 17);
+      QCOMPARE(grid_->rowHeight(row), 17 + 1);  // and the grid line
       QCOMPARE(grid_->visualRect(grid_->model()->index(row, 0)).top(), row * 18);
     }
     QCOMPARE(grid_->horizontalScrollBarPolicy(), Qt::ScrollBarAlwaysOff);
