@@ -106,21 +106,24 @@ void TForm2::SaveParam() {
   settings.WriteInteger(kForm, u"LEFT", x());
 }
 
-void TForm2::Button1Click() {
-  TForm1& board = ScoreBoard();
-  board.engine().ChooseFirstPlayer(ToUtf8(Edit1->text()));  // own name, roles, status, Button2
-  board.StartLink(PlayerRole::First, Edit3->text());
-  SaveParam();
-  board.setWindowTitle(QStringLiteral("Markwick [先攻]"));
-  board.show();
-}
+void TForm2::Button1Click() { StartMatch(PlayerRole::First); }
 
-void TForm2::Button2Click() {
+void TForm2::Button2Click() { StartMatch(PlayerRole::Second); }
+
+void TForm2::StartMatch(PlayerRole role) {
   TForm1& board = ScoreBoard();
-  board.engine().ChooseSecondPlayer(ToUtf8(Edit2->text()));  // own name, roles, round, status
-  board.StartLink(PlayerRole::Second, Edit3->text());
+  const bool first = role == PlayerRole::First;
+  // Own name, roles, status line; the correction button for the first player, the round label
+  // for the second.
+  if (first) {
+    board.engine().ChooseFirstPlayer(ToUtf8(Edit1->text()));
+  } else {
+    board.engine().ChooseSecondPlayer(ToUtf8(Edit2->text()));
+  }
+  board.StartLink(role, Edit3->text());
   SaveParam();
-  board.setWindowTitle(QStringLiteral("Markwick [後攻]"));
+  board.setWindowTitle(first ? QStringLiteral("Markwick [先攻]")
+                             : QStringLiteral("Markwick [後攻]"));
   board.show();
 }
 

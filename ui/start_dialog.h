@@ -14,6 +14,7 @@ namespace markwick {
 
 class AutoSizeLabel;
 class TForm1;
+enum class PlayerRole;
 
 class TForm2 : public QWidget {
   Q_OBJECT
@@ -57,6 +58,8 @@ class TForm2 : public QWidget {
 
  private:
   void FormCreate();
+  // The steps of the two role buttons, in their order.
+  void StartMatch(PlayerRole role);
   TForm1& ScoreBoard() const;
 
   QString settings_path_;
