@@ -27,7 +27,7 @@
 #include <algorithm>
 #include <utility>
 
-#include <netdb.h>
+#include "link/system_errors.h"
 
 #include "link/sjis_codec.h"
 #include "link/socket_errors.h"
