@@ -19,7 +19,7 @@ using E = QAbstractSocket::SocketError;
 namespace {
 
 // The system's number for a case: errno or the resolver's code on Linux, WinSock's on Windows.
-constexpr int Code(int on_linux, [[maybe_unused]] int on_windows) {
+constexpr int Code([[maybe_unused]] int on_linux, [[maybe_unused]] int on_windows) {
 #ifdef Q_OS_WIN
   return on_windows;
 #else
@@ -85,6 +85,8 @@ class SocketErrorsTest : public QObject {
     QTest::newRow("host unreachable") << E::NetworkError << "Host unreachable" << Code(113, 10065);
     QTest::newRow("network unreachable")
         << E::NetworkError << "Network unreachable" << Code(101, 10051);
+    // Qt on Windows reports a reset (or aborted) connection on sending as a failed write.
+    QTest::newRow("reset on sending") << E::NetworkError << "Unable to write" << Code(104, 10054);
     QTest::newRow("Qt's own connect time-out")
         << E::SocketTimeoutError << "Socket operation timed out" << Code(110, 10060);
     QTest::newRow("address not available")
