@@ -64,6 +64,8 @@ int ErrnoForSocketError(QAbstractSocket::SocketError error, QStringView qt_text)
       if (qt_text.contains(u"Network unreachable", Qt::CaseInsensitive))
         return sys::kNetworkUnreachable;
       if (qt_text.contains(u"already in use", Qt::CaseInsensitive)) return sys::kAddressInUse;
+      // Qt on Windows reports a connection reset or aborted while sending as a failed write.
+      if (qt_text.contains(u"Unable to write", Qt::CaseInsensitive)) return sys::kConnectionReset;
       return sys::kNetworkDown;
     case E::SslHandshakeFailedError:
     case E::SslInternalError:
