@@ -23,8 +23,9 @@ QString ResolverText(int code) { return ErrorText(code); }
 // (Wine has none for some codes) tells nothing.
 std::optional<int> ResolverCodeOfText(QStringView qt_text) {
   if (qt_text.isEmpty()) return std::nullopt;
-  for (int code : {EAI_AGAIN, EAI_FAIL, EAI_MEMORY, EAI_NODATA, EAI_FAMILY, EAI_SERVICE,
-                   EAI_SOCKTYPE, EAI_BADFLAGS}) {
+  static constexpr int kCodes[] = {EAI_AGAIN,  EAI_FAIL,    EAI_MEMORY,   EAI_NODATA,
+                                   EAI_FAMILY, EAI_SERVICE, EAI_SOCKTYPE, EAI_BADFLAGS};
+  for (int code : kCodes) {
     if (qt_text == QString::fromWCharArray(gai_strerrorW(code))) return code;
   }
   return std::nullopt;
