@@ -23,7 +23,8 @@ class SjisCodecUndefinedTest : public QObject {
     QTest::newRow("0x80") << QByteArray("a\x80z") << QStringLiteral("a") + kBad + u'z';
     QTest::newRow("0xA0") << QByteArray("\xa0") << QString(kBad);
     QTest::newRow("0xFD-0xFF") << QByteArray("\xfd\xfe\xff") << QString(3, kBad);
-    QTest::newRow("lead before a comma") << QByteArray("\x81,1") << QString(kBad) + QStringLiteral(",1");
+    QTest::newRow("lead before a comma")
+        << QByteArray("\x81,1") << QString(kBad) + QStringLiteral(",1");
     QTest::newRow("lead before DEL") << QByteArray("\x81\x7f") << QString(kBad) + QChar(0x7F);
     QTest::newRow("lead before 0xFD") << QByteArray("\x81\xfd") << QString(2, kBad);
     QTest::newRow("lead before a lead")
