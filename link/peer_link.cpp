@@ -35,7 +35,7 @@
 #include <algorithm>
 #include <utility>
 
-#include <netdb.h>
+#include "link/system_errors.h"
 
 #include "codec/sjis_codec.h"
 #include "link/socket_errors.h"

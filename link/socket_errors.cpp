@@ -1,11 +1,10 @@
 #include "link/socket_errors.h"
 
-#include <netdb.h>
-
-#include <cerrno>
-#include <cstring>
+#include "link/system_errors.h"
 
 namespace markwick {
+
+namespace sys = system_errors;
 
 QString ApiSocketErrorText(QStringView api, QStringView text, int code) {
   return QStringLiteral("'%1' API でWindows ソケットエラー: %2 (%3)")
@@ -13,12 +12,11 @@ QString ApiSocketErrorText(QStringView api, QStringView text, int code) {
 }
 
 QString SystemCallErrorText(QStringView api, int error_number) {
-  return ApiSocketErrorText(api, QString::fromLocal8Bit(std::strerror(error_number)), error_number);
+  return ApiSocketErrorText(api, sys::ErrorText(error_number), error_number);
 }
 
 QString LookupErrorText(int resolver_code) {
-  return ApiSocketErrorText(u"ASync Lookup", QString::fromLocal8Bit(gai_strerror(resolver_code)),
-                            resolver_code);
+  return ApiSocketErrorText(u"ASync Lookup", sys::ResolverText(resolver_code), resolver_code);
 }
 
 QString AsyncSocketErrorText(int error_number) {
@@ -30,61 +28,60 @@ int ErrnoForSocketError(QAbstractSocket::SocketError error, QStringView qt_text)
   switch (error) {
     case E::ConnectionRefusedError:
     case E::ProxyConnectionRefusedError:
-      return ECONNREFUSED;
+      return sys::kConnectionRefused;
     case E::RemoteHostClosedError:
     case E::ProxyConnectionClosedError:
-      return ECONNRESET;
+      return sys::kConnectionReset;
     case E::HostNotFoundError:
     case E::ProxyNotFoundError:
-      return EHOSTUNREACH;
+      return sys::kHostUnreachable;
     case E::SocketAccessError:
     case E::ProxyAuthenticationRequiredError:
-      return EACCES;
+      return sys::kAccessDenied;
     case E::SocketResourceError:
-      return ENOBUFS;
+      return sys::kNoBufferSpace;
     case E::SocketTimeoutError:
     case E::ProxyConnectionTimeoutError:
-      return ETIMEDOUT;
+      return sys::kTimedOut;
     case E::DatagramTooLargeError:
-      return EMSGSIZE;
+      return sys::kMessageTooLong;
     case E::AddressInUseError:
-      return EADDRINUSE;
+      return sys::kAddressInUse;
     case E::SocketAddressNotAvailableError:
-      return EADDRNOTAVAIL;
+      return sys::kAddressNotAvailable;
     case E::UnsupportedSocketOperationError:
-      return EOPNOTSUPP;
+      return sys::kNotSupported;
     case E::UnfinishedSocketOperationError:
-      return EINPROGRESS;
+      return sys::kInProgress;
     case E::TemporaryError:
-      return EAGAIN;
+      return sys::kWouldBlock;
     case E::OperationError:
-      return EINVAL;
+      return sys::kInvalidArgument;
     case E::NetworkError:
       // Qt files several connect failures under NetworkError; its text names the cause.
-      if (qt_text.contains(u"timed out", Qt::CaseInsensitive)) return ETIMEDOUT;
-      if (qt_text.contains(u"Host unreachable", Qt::CaseInsensitive)) return EHOSTUNREACH;
-      if (qt_text.contains(u"Network unreachable", Qt::CaseInsensitive)) return ENETUNREACH;
-      if (qt_text.contains(u"already in use", Qt::CaseInsensitive)) return EADDRINUSE;
-      return ENETDOWN;
+      if (qt_text.contains(u"timed out", Qt::CaseInsensitive)) return sys::kTimedOut;
+      if (qt_text.contains(u"Host unreachable", Qt::CaseInsensitive)) return sys::kHostUnreachable;
+      if (qt_text.contains(u"Network unreachable", Qt::CaseInsensitive))
+        return sys::kNetworkUnreachable;
+      if (qt_text.contains(u"already in use", Qt::CaseInsensitive)) return sys::kAddressInUse;
+      // Qt on Windows reports a connection reset or aborted while sending as a failed write.
+      if (qt_text.contains(u"Unable to write", Qt::CaseInsensitive)) return sys::kConnectionReset;
+      return sys::kNetworkDown;
     case E::SslHandshakeFailedError:
     case E::SslInternalError:
     case E::SslInvalidUserDataError:
     case E::ProxyProtocolError:
-      return EPROTO;
+      return sys::kProtocolError;
     case E::UnknownSocketError:
       break;
   }
-  return EIO;
+  return sys::kOtherError;
 }
 
 int ResolverCodeForLookup(QHostInfo::HostInfoError error, QStringView qt_text) {
-  if (error == QHostInfo::HostNotFound) return EAI_NONAME;
+  if (error == QHostInfo::HostNotFound) return sys::kResolverNoName;
   // Other resolver failures come with the resolver's own text: find the code that has it.
-  for (int code : {EAI_AGAIN, EAI_FAIL, EAI_MEMORY, EAI_SYSTEM, EAI_NODATA, EAI_ADDRFAMILY,
-                   EAI_FAMILY, EAI_SERVICE, EAI_SOCKTYPE, EAI_BADFLAGS, EAI_OVERFLOW}) {
-    if (qt_text == QString::fromLocal8Bit(gai_strerror(code))) return code;
-  }
-  return EAI_FAIL;
+  return sys::ResolverCodeOfText(qt_text).value_or(EAI_FAIL);
 }
 
 }  // namespace markwick

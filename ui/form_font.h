@@ -6,7 +6,8 @@
 
 namespace markwick {
 
-// Registers "IPAPGothic" as the substitute of "ＭＳ Ｐゴシック" unless the latter is installed.
+// Registers "IPAPGothic" as the substitute of "ＭＳ Ｐゴシック" unless the latter is installed,
+// and the program's embedded copy of IPAPGothic when that is not installed either.
 // Call once the QApplication exists, before the windows are created.
 void InstallFontSubstitutes();
 

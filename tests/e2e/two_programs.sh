@@ -2,7 +2,10 @@
 # Two Markwick programs play a short match on a display of their own, driven only by the mouse
 # (and the Return key for message boxes) as two users would.
 #
-#   two_programs.sh MARKWICK X11_PROBE SHOW_MESSAGE_BOX [ARTEFACT_DIR]
+#   two_programs.sh [--wine WINE_RUN] MARKWICK X11_PROBE SHOW_MESSAGE_BOX [ARTEFACT_DIR]
+#
+# With --wine, MARKWICK and SHOW_MESSAGE_BOX are the Windows programs, run by WINE_RUN
+# (tools/wine-run) on Wine's own platform; X11_PROBE is a Linux program as always.
 #
 # Each program runs from its own folder with its own Markwick.ini. The first player presses
 # "先攻いきます", then the second "後攻待ちます"; the first closes every target with 60 points
@@ -13,11 +16,21 @@
 # ends it and shows the second that its connection closed.
 #
 # Xvfb runs without a window manager, so every window stands exactly where the program puts it:
-# the start dialog's client area at LEFT,TOP from the settings file, the board centred over it.
+# the start dialog's frame at LEFT,TOP from the settings file, the board centred over it. Qt on
+# X11 has no frame then (the client area is the frame); Wine draws none either but keeps room
+# for its caption, so its client area stands 23 pixels below the frame's top.
 set -euo pipefail
 
+wine_run=""
+if [ "${1:-}" = --wine ]; then
+  wine_run=$2
+  shift 2
+  # A Wine prefix of its own: its desktop process takes this test's display.
+  WINEPREFIX=$("$(dirname "$wine_run")/wine-prefix" wine-prefix-display)
+  export WINEPREFIX
+fi
 if [ $# -lt 3 ]; then
-  echo "usage: $0 MARKWICK X11_PROBE SHOW_MESSAGE_BOX [ARTEFACT_DIR]" >&2
+  echo "usage: $0 [--wine WINE_RUN] MARKWICK X11_PROBE SHOW_MESSAGE_BOX [ARTEFACT_DIR]" >&2
   exit 2
 fi
 markwick=$1
@@ -61,6 +74,7 @@ reap() {
 
 cleanup() {
   stop_started
+  if [ -n "$wine_run" ]; then wineserver --kill 2>/dev/null || true; fi
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -110,6 +124,9 @@ save_box() { import -window "$1" "$2" 2>/dev/null || true; }
 focus() {
   timeout "$step_seconds" xdotool windowraise "$1" windowfocus --sync "$1" ||
     fail "window $1 does not take the focus"
+  # Wine makes a window active (and shows its focus) only when it is clicked: a click on its
+  # top left corner, where the boxes have no control.
+  if [ -n "$wine_run" ]; then xdotool mousemove --window "$1" 2 2 click 1; fi
 }
 
 # Called on every poll: both programs must still run, and no box may be open unexpectedly.
@@ -164,8 +181,9 @@ start_display() {
   export DISPLAY=":$(tr -d '\n' <"$work/display")"
   xauth -q -f "$work/xauthority" add "$DISPLAY" . "$cookie"
   export XAUTHORITY="$work/xauthority"
-  # Everything below talks to this display only, and the programs run on xcb.
-  export QT_QPA_PLATFORM=xcb
+  # Everything below talks to this display only, and the programs run on xcb (on Windows'
+  # own platform under Wine).
+  if [ -n "$wine_run" ]; then export QT_QPA_PLATFORM=windows; else export QT_QPA_PLATFORM=xcb; fi
   unset SESSION_MANAGER WAYLAND_DISPLAY
   export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
   echo "display $DISPLAY"
@@ -183,22 +201,28 @@ ports_free() {
 
 # --- the programs ------------------------------------------------------------------------------
 
-# Screen places (no window manager: frame = client area). The dialogs stand apart from each
-# other and from the screen's centre, where the message boxes appear.
+# Screen places of the frames; the client areas stand client_dy pixels lower. The dialogs stand
+# apart from each other and from the screen's centre, where the message boxes appear.
 first_left=40 first_top=100
 second_left=800 second_top=600
+client_dy=0
+exe=Markwick
+if [ -n "$wine_run" ]; then
+  client_dy=23
+  exe=Markwick.exe
+fi
 dialog_w=385 dialog_h=153
 board_w=270 board_h=229
 
-# The board is centred over the start dialog.
+# The board's client area, its frame centred over the start dialog's.
 board_left() { echo $(($1 + (dialog_w - board_w) / 2)); }
-board_top() { echo $(($1 + (dialog_h - board_h) / 2)); }
+board_top() { echo $(($1 + (dialog_h - board_h) / 2 + client_dy)); }
 
 # write_settings SIDE: the settings file in code page 932 (first name "太郎" = 91 BE 98 59),
 # with the dialog's place in the other integer forms the file may hold.
 write_settings() {
   mkdir -p "$work/$1"
-  cp "$markwick" "$work/$1/Markwick"
+  cp "$markwick" "$work/$1/$exe"
   if [ "$1" = first ]; then
     printf '[Parameter]\r\nIPAddress=127.0.0.1\r\nFName=\x91\xbe\x98\x59\r\nSName=Hanako\r\n'
     printf '[Form]\r\nTOP=0x64\r\nLEFT=$28\r\n' # 100, 40
@@ -229,8 +253,13 @@ check_settings() {
   fi
 }
 
+# run PROGRAM [ARGS...]: in the current folder, under Wine for the Windows build.
+run() {
+  if [ -n "$wine_run" ]; then exec "$wine_run" "$@"; else exec "$@"; fi
+}
+
 start_program() {
-  (cd "$work/$1" && exec ./Markwick) >"$work/$1.log" 2>&1 &
+  (cd "$work/$1" && run "./$exe") >"$work/$1.log" 2>&1 &
   local pid=$!
   started+=("$pid")
   eval "${1}_pid=$pid"
@@ -299,8 +328,8 @@ status_is() { # SIDE red|blue
 reference_box() { # TEXT FILE
   # Named Markwick like the program: the box's width also depends on its caption.
   mkdir -p "$work/reference"
-  cp "$show_message_box" "$work/reference/Markwick"
-  "$work/reference/Markwick" "$1" >"$work/reference.log" 2>&1 &
+  cp "$show_message_box" "$work/reference/$exe"
+  (cd "$work/reference" && run "./$exe" "$1") >"$work/reference.log" 2>&1 &
   local pid=$!
   started+=("$pid")
   local box
@@ -360,8 +389,8 @@ second_board_left=$(board_left $second_left) second_board_top=$(board_top $secon
 # The first player starts and plays first.
 start_program first
 dialog=$(window_of "$first_pid" '^Markwick: StartGame$')
-geometry_is "$dialog" $first_left $first_top $dialog_w $dialog_h
-click $((first_left + 4 + 292 + 38)) $((first_top + 4 + 12 + 12)) # "先攻いきます"
+geometry_is "$dialog" $first_left $((first_top + client_dy)) $dialog_w $dialog_h
+click $((first_left + 4 + 292 + 38)) $((first_top + client_dy + 4 + 12 + 12)) # "先攻いきます"
 first_board=$(window_of "$first_pid" '^Markwick (\[|=)')
 geometry_is "$first_board" "$first_board_left" "$first_board_top" $board_w $board_h
 [ -z "$(visible "$first_pid" '^Markwick: StartGame$')" ] || fail "the first player's dialog is still shown"
@@ -374,8 +403,8 @@ wait_for "the first player's status line to turn blue" status_is first blue
 # The second player starts and waits as second: the two connections come up.
 start_program second
 dialog=$(window_of "$second_pid" '^Markwick: StartGame$')
-geometry_is "$dialog" $second_left $second_top $dialog_w $dialog_h
-click $((second_left + 4 + 292 + 38)) $((second_top + 52 + 16 + 12)) # "後攻待ちます"
+geometry_is "$dialog" $second_left $((second_top + client_dy)) $dialog_w $dialog_h
+click $((second_left + 4 + 292 + 38)) $((second_top + client_dy + 52 + 16 + 12)) # "後攻待ちます"
 second_board=$(window_of "$second_pid" '^Markwick (\[|=)')
 geometry_is "$second_board" "$second_board_left" "$second_board_top" $board_w $board_h
 [ -z "$(visible "$second_pid" '^Markwick: StartGame$')" ] || fail "the second player's dialog is still shown"

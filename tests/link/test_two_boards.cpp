@@ -16,6 +16,7 @@
 
 #include "link/peer_link.h"
 #include "scripted_rival.h"
+#include "system_error_expectations.h"
 #include "ui/auto_size_label.h"
 #include "ui/form_font.h"
 #include "ui/modal_box_answerer.h"
@@ -159,7 +160,8 @@ class TwoBoardsTest : public QObject {
   void setUpInTheWrongOrder() {
     second_->Start(false, "Player2");
     QTRY_COMPARE(answerer_->boxes.size(), 1u);
-    QCOMPARE(answerer_->boxes[0].text, QStringLiteral("非同期ソケットエラー 111."));
+    QCOMPARE(answerer_->boxes[0].text,
+             expected_errors::Async(expected_errors::kRefused) + QStringLiteral("."));
     QCOMPARE(answerer_->boxes[0].icon, QMessageBox::Critical);
     QCOMPARE(second_->board().windowTitle(), QStringLiteral("Markwick [後攻]"));
     QVERIFY(second_->board().isVisible());

@@ -1,11 +1,14 @@
 // The score grid: cell geometry, what counts as one selection (presses, double clicks,
 // dragging, keys, showing), and the drawing of texts, the current cell and the focus frame.
+#include <QFontInfo>
+#include <QFontMetrics>
 #include <QImage>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QWidget>
 #include <QtTest>
 #include <memory>
+#include <string_view>
 
 #include "ui/form_font.h"
 #include "ui/score_grid.h"
@@ -69,6 +72,20 @@ class ScoreGridTest : public QObject {
   void cleanup() {
     spy_.reset();
     window_.reset();
+  }
+
+  // The form font draws Japanese text also where "ＭＳ Ｐゴシック" is missing (Linux, Wine, a
+  // Windows without Japanese fonts): its stand-in IPAPGothic, installed or the program's own.
+  void formFontDrawsJapanese() {
+    const QFont font = markwick::FormFont(16);
+    const QString family = QFontInfo(font).family();
+    QVERIFY2(family == QStringLiteral("ＭＳ Ｐゴシック") ||
+                 family == QStringLiteral("MS PGothic") || family == QStringLiteral("IPAPGothic"),
+             qPrintable(family));
+    const QFontMetrics metrics(font);
+    for (char32_t c : std::u32string_view(U"先攻後試合終了外ﾏｰｸ")) {
+      QVERIFY2(metrics.inFontUcs4(c), qPrintable(QString::number(c, 16)));
+    }
   }
 
   // Widths and heights are those of the cells; each cell is followed by its 1-pixel line.

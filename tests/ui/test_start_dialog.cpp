@@ -226,7 +226,8 @@ class StartDialogTest : public QObject {
 
     QCOMPARE(answerer_->boxes.size(), 1u);
     const auto& box = answerer_->boxes[0];
-    QCOMPARE(box.text, settings_path_ + QStringLiteral(" に書き込めません."));
+    QCOMPARE(box.text,
+             QDir::toNativeSeparators(settings_path_) + QStringLiteral(" に書き込めません."));
     QCOMPARE(box.icon, QMessageBox::Critical);
     QCOMPARE(box.title, QStringLiteral("Integrationtest-startdialog"));
 
