@@ -298,7 +298,9 @@ class SettingsFileTest : public QObject {
   void onlySaneRegularFilesAreUsed_data() {
     QTest::addColumn<QString>("kind");
     QTest::addColumn<int>("top");
+#ifndef _WIN32  // QFile::link makes a shortcut file on Windows, not a link
     QTest::newRow("link to a file") << "link" << 7;
+#endif
     QTest::newRow("exactly 1 MiB") << "1MiB" << 7;
     QTest::newRow("over 1 MiB") << "big" << 140;
 #ifdef __linux__
