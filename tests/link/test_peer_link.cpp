@@ -334,7 +334,7 @@ class PeerLinkTest : public QObject {
     QVERIFY(link);
     link->SendTurn(turn);
     QTRY_COMPARE(rival.received, bytes);
-    link->SendTurn(QByteArray("0,0,0,0,0,0,"));
+    link->SendTurn(QStringLiteral("0,0,0,0,0,0,"));
     QTRY_COMPARE(rival.received, bytes + "0,0,0,0,0,0,");
   }
 
