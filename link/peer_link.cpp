@@ -25,11 +25,22 @@
 //
 // Sending. A Turn message sent before the outgoing connection is up is kept and written as soon
 // as it is; after the connection has gone the send fails with an error.
+//
+// The outgoing connection moves only through MoveOutgoing():
+//
+//   NoLink --Listen()--> NotOpened
+//   NoLink, NotOpened, Disconnected, NoAddress, Unreached --OpenOutgoing()-->
+//       Connecting (an IPv4 address), Resolving (a host name), NoAddress (no host)
+//   Resolving --an IPv4 address found--> Connecting      --none found--> NoAddress
+//   Connecting --connected--> Connected                   --failed--> Unreached
+//   Connected --closed by the rival, an error, a failed send or CloseOutgoing()--> Disconnected
+//   Resolving, Connecting --CloseOutgoing()--> Unreached
 #include "link/peer_link.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QPointer>
+#include <QScopedValueRollback>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
@@ -66,10 +77,10 @@ PeerLink::PeerLink(QObject* parent) : QObject(parent), server_(new QTcpServer(th
 
 PeerLink::~PeerLink() {
   // Closing down emits nothing: the window that listens may be half destroyed.
-  if (lookup_id_ >= 0) QHostInfo::abortHostLookup(lookup_id_);
+  if (outgoing_ == Outgoing::Resolving) QHostInfo::abortHostLookup(lookup_id_);
   server_->disconnect(this);
   for (const Incoming& in : incoming_) in.socket->disconnect(this);
-  if (outgoing_ != nullptr) outgoing_->disconnect(this);
+  if (outgoing_socket_ != nullptr) outgoing_socket_->disconnect(this);
 }
 
 void PeerLink::SetListenPort(quint16 port) {
@@ -78,16 +89,12 @@ void PeerLink::SetListenPort(quint16 port) {
 }
 
 void PeerLink::SetOutgoingPort(quint16 port) {
-  if (port != outgoing_port_ && outgoing_state_ != OutgoingState::Closed) {
-    throw LinkError(InUseText());
-  }
+  if (port != outgoing_port_ && HoldsSocket(outgoing_)) throw LinkError(InUseText());
   outgoing_port_ = port;
 }
 
 void PeerLink::SetOutgoingHost(const QString& host) {
-  if (host != outgoing_host_ && outgoing_state_ != OutgoingState::Closed) {
-    throw LinkError(InUseText());
-  }
+  if (host != outgoing_host_ && HoldsSocket(outgoing_)) throw LinkError(InUseText());
   outgoing_host_ = host;
 }
 
@@ -100,7 +107,7 @@ void PeerLink::Listen() {
     server_->close();
     throw LinkError(SystemCallErrorText(u"bind", code));
   }
-  set_up_ = true;
+  if (outgoing_ == Outgoing::NoLink) MoveOutgoing(Outgoing::NotOpened);
   emit listening();
 }
 
@@ -136,8 +143,8 @@ void PeerLink::AcceptPending() {
             Qt::QueuedConnection);
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { OnIncomingError(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { OnIncomingClosed(socket); });
-    incoming_.push_back(Incoming{socket, {}, false});
-    if (outgoing_state_ == OutgoingState::Connecting) {
+    incoming_.push_back(Incoming{socket, {}});
+    if (outgoing_ == Outgoing::Connecting) {
       // The rival connects back only after it has accepted our own connection, whose end the
       // event loop may report only after this one: announce this one after it.
       QMetaObject::invokeMethod(
@@ -161,8 +168,8 @@ void PeerLink::OnAcceptError(QAbstractSocket::SocketError error) {
 
 void PeerLink::OnIncomingError(QTcpSocket* socket) {
   const int code = ErrnoForSocketError(socket->error(), socket->errorString());
-  if (sending_) {
-    send_errno_ = code;
+  if (write_failure_ != nullptr) {
+    *write_failure_ = code;
     return;
   }
   // The rival closing its end is no failure; disconnected() follows.
@@ -176,7 +183,7 @@ void PeerLink::OnIncomingClosed(QTcpSocket* socket) {
   if (!it->pending.isEmpty() || socket->bytesAvailable() > 0) {
     // A turn sent just before the rival left may wait for a handler that is held back (a
     // modal box is open): the connection stays until its bytes are taken.
-    it->closed = true;
+    it->Move(Incoming::Flow::Closed);
     if (it == incoming_.begin()) AnnounceWaitingTurn();
     return;
   }
@@ -199,7 +206,7 @@ void PeerLink::DropIncoming(QTcpSocket* socket) {
 
 void PeerLink::SendName(QTcpSocket* incoming, const QString& name) {
   const auto it = FindIncoming(incoming);
-  if (name.isEmpty() || it == incoming_.end() || it->closed) return;
+  if (name.isEmpty() || it == incoming_.end() || it->flow == Incoming::Flow::Closed) return;
   WriteNow(incoming, EncodeSjis(name));
 }
 
@@ -212,14 +219,14 @@ std::optional<QString> PeerLink::TakeTurnMessage() {
     const QByteArray more = in.socket->read(room);
     if (!more.isEmpty()) {
       in.pending += more;
-      in.quiet = false;
+      in.Move(Incoming::Flow::Open);
       grew = true;
     }
   }
   // Nothing more can arrive on a closed connection: its rest is a message at once.
-  const qsizetype length = NextTurnLength(in.pending, in.quiet || in.closed);
+  const qsizetype length = NextTurnLength(in.pending, in.flow != Incoming::Flow::Open);
   if (length == 0) {
-    if (in.closed) {
+    if (in.flow == Incoming::Flow::Closed) {
       DropIncoming(in.socket);  // everything it brought has been taken
     } else if (!in.pending.isEmpty() && (grew || !partial_timer_.isActive())) {
       partial_timer_.start();
@@ -228,14 +235,15 @@ std::optional<QString> PeerLink::TakeTurnMessage() {
   }
   const QByteArray message = in.pending.first(length);
   in.pending.remove(0, length);
-  in.quiet = false;
+  in.Move(Incoming::Flow::Open);
   partial_timer_.stop();
   const bool no_message = in.after_turn && HoldsNoItem(message);
   if (!no_message) in.after_turn = SixthCommaEnd(message) == length;
   QTcpSocket* const from = in.socket;
-  if (in.closed && in.pending.isEmpty() && in.socket->bytesAvailable() == 0) {
+  const bool closed = in.flow == Incoming::Flow::Closed;
+  if (closed && in.pending.isEmpty() && in.socket->bytesAvailable() == 0) {
     DropIncoming(in.socket);  // announces what the next connection holds
-  } else if (NextTurnLength(in.pending, in.closed) > 0 || in.socket->bytesAvailable() > 0) {
+  } else if (NextTurnLength(in.pending, closed) > 0 || in.socket->bytesAvailable() > 0) {
     AnnounceWaitingTurn();  // each message in its own handler call, in order
   } else if (!in.pending.isEmpty()) {
     partial_timer_.start();
@@ -265,7 +273,7 @@ void PeerLink::NoteTurnMalformed() {
 
 void PeerLink::OnPartialTimeout() {
   if (incoming_.empty() || incoming_.front().pending.isEmpty()) return;
-  incoming_.front().quiet = true;
+  incoming_.front().Move(Incoming::Flow::Quiet);
   emit incomingDataArrived();
 }
 
@@ -284,46 +292,90 @@ std::vector<PeerLink::Incoming>::iterator PeerLink::FindIncoming(const QTcpSocke
 
 // ---- Outgoing connection ----
 
+bool PeerLink::HoldsSocket(Outgoing state) {
+  return state == Outgoing::Resolving || state == Outgoing::Connecting ||
+         state == Outgoing::Connected;
+}
+
+bool PeerLink::KeepsTurns(Outgoing state) {
+  return state == Outgoing::NotOpened || state == Outgoing::Resolving ||
+         state == Outgoing::Connecting;
+}
+
+// Moves the outgoing connection to `next` and does what entering it brings: a state without a
+// socket lets the socket go; the kept turns go out on Connected and are dropped in every state
+// that keeps none; Connected emits outgoingConnected(), Disconnected and NoAddress emit
+// outgoingDisconnected(); then `failure`, if any, is reported by failed().
+void PeerLink::MoveOutgoing(Outgoing next, const QString& failure) {
+  outgoing_ = next;
+  if (!HoldsSocket(next)) {
+    if (QTcpSocket* socket = std::exchange(outgoing_socket_, nullptr)) {
+      socket->disconnect(this);
+      socket->deleteLater();
+    }
+  }
+  if (!KeepsTurns(next) && next != Outgoing::Connected) kept_turns_.clear();
+  if (next == Outgoing::Connected) {
+    emit outgoingConnected();
+    // Its handlers may have closed it again, which dropped the kept turns.
+    if (outgoing_ == Outgoing::Connected && !kept_turns_.isEmpty()) {
+      try {
+        WriteNow(outgoing_socket_, std::exchange(kept_turns_, {}));
+      } catch (const LinkError& write_failure) {
+        emit failed(QString::fromUtf8(write_failure.what()));
+      }
+    }
+  }
+  if (next == Outgoing::Disconnected || next == Outgoing::NoAddress) emit outgoingDisconnected();
+  if (!failure.isEmpty()) emit failed(failure);
+}
+
+PeerLink::OutgoingState PeerLink::outgoing_state() const {
+  switch (outgoing_) {
+    case Outgoing::Resolving:
+      return OutgoingState::Resolving;
+    case Outgoing::Connecting:
+      return OutgoingState::Connecting;
+    case Outgoing::Connected:
+      return OutgoingState::Connected;
+    default:
+      return OutgoingState::Closed;
+  }
+}
+
 void PeerLink::OpenOutgoing() {
-  if (outgoing_state_ != OutgoingState::Closed) return;
-  set_up_ = true;
-  opened_ = true;
-  was_connected_ = false;
-  attempt_reported_ = false;
+  if (HoldsSocket(outgoing_)) return;
   rival_name_.clear();
   if (outgoing_host_.isEmpty()) {
-    kept_turns_.clear();  // they can never go out
-    emit outgoingDisconnected();
+    MoveOutgoing(Outgoing::NoAddress);  // the turns kept so far can never go out
     throw LinkError(QStringLiteral("アドレスが指定されていません"));
   }
-  outgoing_ = new QTcpSocket(this);
-  outgoing_->setReadBufferSize(kTurnBufferSize);
-  connect(outgoing_, &QTcpSocket::connected, this, &PeerLink::OnOutgoingConnected);
-  connect(outgoing_, &QTcpSocket::errorOccurred, this, &PeerLink::OnOutgoingError);
-  connect(outgoing_, &QTcpSocket::disconnected, this, &PeerLink::OnOutgoingClosed);
-  connect(outgoing_, &QTcpSocket::readyRead, this, &PeerLink::outgoingDataArrived);
+  outgoing_socket_ = new QTcpSocket(this);
+  outgoing_socket_->setReadBufferSize(kTurnBufferSize);
+  connect(outgoing_socket_, &QTcpSocket::connected, this, &PeerLink::OnOutgoingConnected);
+  connect(outgoing_socket_, &QTcpSocket::errorOccurred, this, &PeerLink::OnOutgoingError);
+  connect(outgoing_socket_, &QTcpSocket::disconnected, this, &PeerLink::OnOutgoingClosed);
+  connect(outgoing_socket_, &QTcpSocket::readyRead, this, &PeerLink::outgoingDataArrived);
 
   QHostAddress address;
   if (address.setAddress(outgoing_host_) && address.protocol() == QAbstractSocket::IPv4Protocol) {
     StartConnect(address);
     return;
   }
-  outgoing_state_ = OutgoingState::Resolving;
-  lookup_id_ = -1;
+  MoveOutgoing(Outgoing::Resolving);
+  lookup_id_ = -1;  // a result delivered before lookupHost() returns is this lookup's
   lookup_id_ = QHostInfo::lookupHost(outgoing_host_, this, &PeerLink::OnLookupDone);
 }
 
 void PeerLink::StartConnect(const QHostAddress& address) {
-  outgoing_state_ = OutgoingState::Connecting;
-  outgoing_->connectToHost(address, outgoing_port_);
+  MoveOutgoing(Outgoing::Connecting);
+  outgoing_socket_->connectToHost(address, outgoing_port_);
 }
 
 void PeerLink::OnLookupDone(const QHostInfo& info) {
-  if (outgoing_state_ != OutgoingState::Resolving ||
-      (lookup_id_ >= 0 && info.lookupId() != lookup_id_)) {
+  if (outgoing_ != Outgoing::Resolving || (lookup_id_ >= 0 && info.lookupId() != lookup_id_)) {
     return;
   }
-  lookup_id_ = -1;
   const QList<QHostAddress> addresses = info.addresses();
   const auto ipv4 = std::find_if(addresses.begin(), addresses.end(), [](const QHostAddress& a) {
     return a.protocol() == QAbstractSocket::IPv4Protocol;
@@ -335,124 +387,91 @@ void PeerLink::OnLookupDone(const QHostInfo& info) {
   const int code = info.error() != QHostInfo::NoError
                        ? ResolverCodeForLookup(info.error(), info.errorString())
                        : EAI_NODATA;  // a name with IPv6 addresses only
-  DropOutgoingSocket(true);
-  outgoing_state_ = OutgoingState::Closed;
-  kept_turns_.clear();
-  emit outgoingDisconnected();
-  emit failed(LookupErrorText(code));
+  MoveOutgoing(Outgoing::NoAddress, LookupErrorText(code));
 }
 
 void PeerLink::OnOutgoingConnected() {
-  if (outgoing_state_ != OutgoingState::Connecting) return;
-  outgoing_state_ = OutgoingState::Connected;
-  was_connected_ = true;
-  emit outgoingConnected();
-  if (outgoing_state_ == OutgoingState::Connected && !kept_turns_.isEmpty()) {
-    try {
-      WriteNow(outgoing_, std::exchange(kept_turns_, {}));
-    } catch (const LinkError& failure) {
-      emit failed(QString::fromUtf8(failure.what()));
-    }
-  }
+  if (outgoing_ == Outgoing::Connecting) MoveOutgoing(Outgoing::Connected);
 }
 
 void PeerLink::OnOutgoingError() {
-  const QAbstractSocket::SocketError error = outgoing_->error();
-  const int code = ErrnoForSocketError(error, outgoing_->errorString());
-  if (sending_) {
-    send_errno_ = code;
+  const QAbstractSocket::SocketError error = outgoing_socket_->error();
+  const int code = ErrnoForSocketError(error, outgoing_socket_->errorString());
+  if (write_failure_ != nullptr) {
+    *write_failure_ = code;
     return;
   }
-  if (outgoing_state_ == OutgoingState::Connected) {
+  if (outgoing_ == Outgoing::Connected) {
     // The rival closing its end is no failure; disconnected() follows.
     if (error != QAbstractSocket::RemoteHostClosedError) emit failed(AsyncSocketErrorText(code));
     return;
   }
-  // The connect attempt failed: refused, unreachable, timed out. One report per attempt, even
-  // when the socket reports the same failure twice.
-  if (attempt_reported_) return;
-  attempt_reported_ = true;
-  DropOutgoingSocket(false);
-  outgoing_state_ = OutgoingState::Closed;
-  kept_turns_.clear();
-  emit failed(AsyncSocketErrorText(code));
+  // The connect attempt failed: refused, unreachable, timed out. The move lets go of the socket
+  // and disconnects it, so a second report of the same failure never arrives.
+  MoveOutgoing(Outgoing::Unreached, AsyncSocketErrorText(code));
 }
 
 void PeerLink::OnOutgoingClosed() {
-  if (outgoing_state_ != OutgoingState::Connected) return;
+  if (outgoing_ != Outgoing::Connected) return;
   // Keep what the rival sent last: its name may still be read.
   ReadRivalName();
-  DropOutgoingSocket(false);
-  outgoing_state_ = OutgoingState::Closed;
-  emit outgoingDisconnected();
+  MoveOutgoing(Outgoing::Disconnected);
 }
 
 void PeerLink::CloseOutgoing() {
-  if (lookup_id_ >= 0) {
-    QHostInfo::abortHostLookup(lookup_id_);
-    lookup_id_ = -1;
+  if (!HoldsSocket(outgoing_)) {
+    kept_turns_.clear();  // nothing is open: only the turns kept for a later opening go
+    return;
   }
-  const bool was_up = outgoing_state_ == OutgoingState::Connected;
-  DropOutgoingSocket(true);
-  outgoing_state_ = OutgoingState::Closed;
-  kept_turns_.clear();
-  if (was_up) emit outgoingDisconnected();
+  if (outgoing_ == Outgoing::Resolving) QHostInfo::abortHostLookup(lookup_id_);
+  // Cut off before aborting: the close is announced here, not by the socket.
+  outgoing_socket_->disconnect(this);
+  outgoing_socket_->abort();
+  MoveOutgoing(outgoing_ == Outgoing::Connected ? Outgoing::Disconnected : Outgoing::Unreached);
 }
 
-void PeerLink::DropOutgoingSocket(bool abort) {
-  QTcpSocket* socket = std::exchange(outgoing_, nullptr);
-  if (socket == nullptr) return;
-  socket->disconnect(this);
-  if (abort) socket->abort();
-  socket->deleteLater();
-}
+void PeerLink::SendTurn(const Turn& turn) { SendTurn(QString::fromStdString(ComposeTurn(turn))); }
 
-void PeerLink::SendTurn(const QString& text) { SendTurn(EncodeSjis(text)); }
-
-void PeerLink::SendTurn(const Turn& turn) {
-  SendTurn(QByteArray::fromStdString(ComposeTurn(turn)));
-}
-
-void PeerLink::SendTurn(const QByteArray& bytes) {
-  if (!set_up_) return;  // a board without a link
-  switch (outgoing_state_) {
-    case OutgoingState::Connected:
-      WriteNow(outgoing_, bytes);
+void PeerLink::SendTurn(const QString& text) {
+  const QByteArray bytes = EncodeSjis(text);
+  switch (outgoing_) {
+    case Outgoing::NoLink:  // a board without a link
       return;
-    case OutgoingState::Resolving:
-    case OutgoingState::Connecting:
+    case Outgoing::NotOpened:  // the first player's, until the rival has connected
+    case Outgoing::Resolving:
+    case Outgoing::Connecting:
       kept_turns_ += bytes;
       return;
-    case OutgoingState::Closed:
-      if (!opened_) {  // the first player's connection opens when the rival has connected
-        kept_turns_ += bytes;
-        return;
-      }
-      throw LinkError(
-          was_connected_
-              ? QStringLiteral("相手との接続が切れているため、記録を送信できませんでした")
-              : QStringLiteral("相手と接続できていないため、記録を送信できませんでした"));
+    case Outgoing::Connected:
+      WriteNow(outgoing_socket_, bytes);
+      return;
+    case Outgoing::Disconnected:
+      throw LinkError(QStringLiteral("相手との接続が切れているため、記録を送信できませんでした"));
+    case Outgoing::NoAddress:
+    case Outgoing::Unreached:
+      throw LinkError(QStringLiteral("相手と接続できていないため、記録を送信できませんでした"));
   }
 }
 
 QString PeerLink::ReadRivalName() {
-  if (outgoing_ != nullptr && outgoing_->bytesAvailable() > 0) {
-    rival_name_ = AppendNameBytes(rival_name_, outgoing_->readAll());
+  if (outgoing_socket_ != nullptr && outgoing_socket_->bytesAvailable() > 0) {
+    rival_name_ = AppendNameBytes(rival_name_, outgoing_socket_->readAll());
   }
   return DecodeSjis(QByteArrayView(rival_name_).first(WholeCharactersLength(rival_name_)));
 }
 
 void PeerLink::WriteNow(QTcpSocket* socket, const QByteArray& bytes) {
-  sending_ = true;
-  send_errno_.reset();
-  const qint64 written = socket->write(bytes);
-  if (written >= 0) socket->flush();  // out now, so that a failure belongs to this send
-  sending_ = false;
-  if (written >= 0 && !send_errno_) return;
-  const int code =
-      send_errno_.value_or(ErrnoForSocketError(socket->error(), socket->errorString()));
+  std::optional<int> failure;
+  qint64 written = 0;
+  {
+    const QScopedValueRollback<std::optional<int>*> capture(write_failure_, &failure);
+    written = socket->write(bytes);
+    if (written >= 0) socket->flush();  // out now, so that a failure belongs to this send
+  }
+  if (written >= 0 && !failure) return;
+  const int code = failure.value_or(ErrnoForSocketError(socket->error(), socket->errorString()));
   socket->abort();  // the connection is closed; its disconnected() updates the state
-  if (socket == outgoing_ && outgoing_state_ == OutgoingState::Connected) OnOutgoingClosed();
+  if (socket == outgoing_socket_ && outgoing_ == Outgoing::Connected) OnOutgoingClosed();
   if (FindIncoming(socket) != incoming_.end()) DropIncoming(socket);
   throw LinkError(SystemCallErrorText(u"send", code));
 }

@@ -1,9 +1,26 @@
 // The two TCP connections between the peers: the listener ServerSocket1 with the connections it
 // accepts, and the outgoing connection ClientSocket1 to the rival's listener.
 //
-// Everything runs on the user-interface thread: lookup, connect, accept and the arrival of data
-// are reported by signals from the event loop, one per event handler of the board window.
-// Failures of a call throw LinkError; failures that an event brings are reported by failed().
+// What a caller may rely on:
+// - Everything runs on the user-interface thread. Signals come from the event loop, one per
+//   event handler of the board window, except where a call below says it emits one itself.
+// - A call that fails throws LinkError (its what() is the UTF-8 text for the error box) and
+//   emits no failed() for it. A failure that an event brings is reported once by failed(),
+//   after the signal of the change it caused.
+// - Outgoing connection: closed, then on OpenOutgoing() resolving (a host name) or at once
+//   connecting, then connected, then closed again; each opening is one attempt, never retried.
+//   outgoingConnected() when it comes up. outgoingDisconnected() when a connection that was up
+//   closes (the rival, an error, a failed send, CloseOutgoing()), and when an attempt finds no
+//   address: an empty host (then OpenOutgoing() throws) or a failed lookup (then failed()).
+//   A connect that fails is reported by failed() alone.
+// - Turns sent before the outgoing connection is up are kept, once the link has been set up
+//   (Listen() or OpenOutgoing()), and go out in one write right after outgoingConnected(); an
+//   attempt that ends without a connection, and CloseOutgoing(), drop them.
+// - Incoming connections: incomingAccepted() once each, in the order accepted; one accepted
+//   while the own connect is under way is announced a turn of the event loop later, so that a
+//   connect completing at the same time is announced first. incomingDataArrived() each time
+//   TakeTurnMessage() may have a message; one message per call, and another signal follows
+//   while more wait.
 #pragma once
 
 #include <QAbstractSocket>
@@ -35,6 +52,7 @@ class PeerLink : public QObject {
   Q_OBJECT
 
  public:
+  // The outgoing connection as a caller sees it; closed also before the first opening.
   enum class OutgoingState { Closed, Resolving, Connecting, Connected };
 
   explicit PeerLink(QObject* parent = nullptr);
@@ -46,19 +64,17 @@ class PeerLink : public QObject {
   void SetOutgoingPort(quint16 port);
   void SetOutgoingHost(const QString& host);
   quint16 ListenPort() const { return listen_port_; }
-  quint16 OutgoingPort() const { return outgoing_port_; }
-  QString OutgoingHost() const { return outgoing_host_; }
 
   // Listener. Listen() binds every local IPv4 address and emits listening() before it returns;
   // it does nothing while already listening. A failure closes the listener and throws.
   void Listen();
   bool IsListening() const;
-  // Closes the listener and every incoming connection.
+  // Closes the listener and every incoming connection, emitting nothing.
   void CloseListener();
   // The incoming connections that are open, in the order they were accepted; one that the rival
   // has closed stays until the bytes it brought have been taken.
   QList<QTcpSocket*> IncomingConnections() const;
-  // Closes one incoming connection (it leaves the list).
+  // Closes one incoming connection (it leaves the list); what it still holds is dropped.
   void CloseIncoming(QTcpSocket* incoming);
 
   // Sends the own name on an incoming connection: its code page 932 bytes, nothing for an
@@ -76,22 +92,23 @@ class PeerLink : public QObject {
   void NoteTurnMalformed();
 
   // Outgoing connection. OpenOutgoing() starts lookup and connect without blocking; it does
-  // nothing while an attempt is under way or the connection is up. An empty host throws.
+  // nothing while an attempt is under way or the connection is up. An empty host throws, after
+  // outgoingDisconnected().
   void OpenOutgoing();
-  // Closes it; outgoingDisconnected() follows when it was connected.
+  // Closes it; outgoingDisconnected() follows before it returns when it was up.
   void CloseOutgoing();
-  OutgoingState outgoing_state() const { return outgoing_state_; }
-  // The socket of the current connect attempt or connection, if any (tests and diagnostics).
-  QTcpSocket* OutgoingSocket() const { return outgoing_; }
-  bool IsOutgoingConnected() const { return outgoing_state_ == OutgoingState::Connected; }
-  // Sends a Turn message on the outgoing connection in one write. Before the connection is up
-  // the message is kept and goes out once it is; after it has closed, the send throws. A link
-  // that was never set up sends nothing and reports nothing.
-  void SendTurn(const QByteArray& bytes);
+  OutgoingState outgoing_state() const;
+  bool IsOutgoingConnected() const { return outgoing_ == Outgoing::Connected; }
+  // The socket of the current connect attempt or connection, if any (for tests).
+  QTcpSocket* OutgoingSocket() const { return outgoing_socket_; }
+  // Sends a Turn message on the outgoing connection in one write, or keeps it (see above). A
+  // link that was never set up sends nothing and reports nothing. Throws when the connection or
+  // its attempt has ended, and when the send fails: the connection is then closed, and
+  // outgoingDisconnected() comes before the throw.
   void SendTurn(const QString& text);
   void SendTurn(const Turn& turn);
   // Collects the bytes that arrived on the outgoing connection and returns all the name
-  // received on it so far.
+  // received on it so far; a new opening starts afresh.
   QString ReadRivalName();
 
  signals:
@@ -100,19 +117,46 @@ class PeerLink : public QObject {
   void incomingDataArrived();
   void outgoingConnected();
   void outgoingDisconnected();
+  // Emitted straight from the socket, each time bytes arrive on the outgoing connection.
   void outgoingDataArrived();
   // An error that an event brought; the text for the error box.
   void failed(const QString& message);
 
  private:
+  // The outgoing connection in full; every change goes through MoveOutgoing().
+  enum class Outgoing {
+    NoLink,        // neither Listen() nor OpenOutgoing() has run: a board without a link
+    NotOpened,     // set up, not opened yet: the first player until the rival has connected
+    Resolving,     // looking the host up
+    Connecting,    // connect under way
+    Connected,     // up
+    Disconnected,  // it was up and has closed
+    NoAddress,     // the attempt found no address: an empty host, or the lookup failed
+    Unreached,     // the attempt ended otherwise: the connect failed, or it was closed
+  };
+
   struct Incoming {
+    // What the bytes not yet taken wait for. Closed is final; the others alternate:
+    //   Open --nothing arrived for a while--> Quiet --bytes arrived, a message taken--> Open
+    enum class Flow {
+      Open,    // more bytes may come: a remainder without six commas waits for them
+      Quiet,   // nothing has arrived since the remainder waited its time: it is taken as it is
+      Closed,  // the rival has closed it: kept, and its rest taken at once, until all is taken
+    };
+    void Move(Flow next) {
+      if (flow != Flow::Closed) flow = next;
+    }
+
     QTcpSocket* socket;
-    QByteArray pending;       // received bytes not yet taken as a message
-    bool quiet = false;       // nothing has arrived since the remainder waited its time
-    bool closed = false;      // the rival has closed it; kept while bytes are still to be taken
+    QByteArray pending;  // received bytes not yet taken as a message
+    Flow flow = Flow::Open;
     bool after_turn = false;  // the bytes taken last ended at a sixth comma
     int malformed_run = 0;    // malformed messages in a row, since the last good turn
   };
+
+  static bool HoldsSocket(Outgoing state);
+  static bool KeepsTurns(Outgoing state);
+  void MoveOutgoing(Outgoing next, const QString& failure = {});
 
   void AcceptPending();
   void OnAcceptError(QAbstractSocket::SocketError error);
@@ -126,7 +170,6 @@ class PeerLink : public QObject {
   void OnOutgoingConnected();
   void OnOutgoingError();
   void OnOutgoingClosed();
-  void DropOutgoingSocket(bool abort);
   void WriteNow(QTcpSocket* socket, const QByteArray& bytes);
   std::vector<Incoming>::iterator FindIncoming(const QTcpSocket* socket);
 
@@ -139,19 +182,15 @@ class PeerLink : public QObject {
   QTimer partial_timer_;
   QPointer<QTcpSocket> last_taken_from_;  // the connection of the message taken last
 
-  QTcpSocket* outgoing_ = nullptr;
-  OutgoingState outgoing_state_ = OutgoingState::Closed;
-  int lookup_id_ = -1;
-  bool set_up_ = false;            // Listen() or OpenOutgoing() has run
-  bool opened_ = false;            // OpenOutgoing() has run
-  bool was_connected_ = false;     // the latest outgoing connection came up
-  bool attempt_reported_ = false;  // the error of the current connect attempt was shown
-  QByteArray kept_turns_;          // sent before the outgoing connection came up
+  Outgoing outgoing_ = Outgoing::NoLink;
+  QTcpSocket* outgoing_socket_ = nullptr;  // while Resolving, Connecting or Connected
+  int lookup_id_ = -1;                     // while Resolving
+  QByteArray kept_turns_;                  // sent before the outgoing connection came up
   QByteArray rival_name_;
 
-  // While a send writes, errors are the send's: thrown, not signalled.
-  bool sending_ = false;
-  std::optional<int> send_errno_;
+  // While a write runs: where the errors its socket reports go, since they are the write's,
+  // thrown by it and not signalled.
+  std::optional<int>* write_failure_ = nullptr;
 };
 
 }  // namespace markwick

@@ -334,7 +334,7 @@ class PeerLinkTest : public QObject {
     QVERIFY(link);
     link->SendTurn(turn);
     QTRY_COMPARE(rival.received, bytes);
-    link->SendTurn(QByteArray("0,0,0,0,0,0,"));
+    link->SendTurn(QStringLiteral("0,0,0,0,0,0,"));
     QTRY_COMPARE(rival.received, bytes + "0,0,0,0,0,0,");
   }
 
@@ -361,6 +361,50 @@ class PeerLinkTest : public QObject {
     link->SendTurn(QStringLiteral("25,0,0,1,0,0,"));
     QTRY_COMPARE(rival.received, QByteArray("20,19,0,3,1,0,25,0,0,1,0,0,"));
     QCOMPARE(failed.count(), 0);
+  }
+
+  // An attempt that ends without a connection, or a close before it, drops the kept turn: the
+  // next connection carries only what is sent on it. Only a missing address shows as a close.
+  void keptTurnIsDroppedWithItsAttempt_data() {
+    QTest::addColumn<QString>("ending");
+    QTest::addColumn<int>("disconnects");
+    QTest::newRow("closed before opening") << QStringLiteral("close") << 0;
+    QTest::newRow("no address") << QStringLiteral("no address") << 1;
+    QTest::newRow("closed while resolving") << QStringLiteral("resolving") << 0;
+    QTest::newRow("closed while connecting") << QStringLiteral("connecting") << 0;
+    QTest::newRow("refused") << QStringLiteral("refused") << 0;
+  }
+  void keptTurnIsDroppedWithItsAttempt() {
+    QFETCH(QString, ending);
+    QFETCH(int, disconnects);
+    RivalListener rival;
+    auto link = ListeningLink();
+    link->SetOutgoingHost(ending == "no address"  ? QString()
+                          : ending == "resolving" ? QStringLiteral("localhost")
+                                                  : QStringLiteral("127.0.0.1"));
+    link->SetOutgoingPort(ending == "refused" ? FreePort() : rival.server.serverPort());
+    QSignalSpy disconnected(link.get(), &PeerLink::outgoingDisconnected);
+    QSignalSpy failed(link.get(), &PeerLink::failed);
+    link->SendTurn(QStringLiteral("20,19,0,3,1,0,"));
+    if (ending == "close") link->CloseOutgoing();
+    if (ending == "no address") QVERIFY(!FailureOf([&] { link->OpenOutgoing(); }).isEmpty());
+    if (ending == "resolving" || ending == "connecting") {
+      link->OpenOutgoing();
+      link->CloseOutgoing();
+    }
+    if (ending == "refused") {
+      link->OpenOutgoing();
+      QVERIFY(failed.wait(5000));
+    }
+    QCOMPARE(disconnected.count(), disconnects);
+
+    link->SetOutgoingHost(QStringLiteral("127.0.0.1"));
+    link->SetOutgoingPort(rival.server.serverPort());
+    link->OpenOutgoing();
+    QTRY_VERIFY(link->IsOutgoingConnected());
+    link->SendTurn(QStringLiteral("25,0,0,1,0,0,"));
+    QTRY_COMPARE(rival.received, QByteArray("25,0,0,1,0,0,"));
+    QCOMPARE(disconnected.count(), disconnects);
   }
 
   // A board without a link: sending does nothing and reports nothing.
