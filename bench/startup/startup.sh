@@ -51,7 +51,10 @@ kinds="markwick markwick_ini minimal text"
 
 for what in $kinds; do run "$what" >/dev/null; done  # caches warm
 for _ in $(seq "$runs"); do
-  for what in $kinds; do echo "$what $(run "$what")"; done
+  for what in $kinds; do
+    sample=$(run "$what")
+    echo "$what $sample"
+  done
 done > "$work/samples"
 
 # Medians per kind, then Markwick's ratios against the references.
