@@ -21,8 +21,11 @@ namespace {
 constexpr char16_t kParameter[] = u"Parameter";
 constexpr char16_t kForm[] = u"Form";
 
+// Created empty and then given its text: a text box created with its text lays it out once in
+// the default font before it takes the dialog's.
 QLineEdit* MakeEdit(const QString& text, const QRect& layout, QWidget* parent) {
-  auto* edit = new QLineEdit(text, parent);
+  auto* edit = new QLineEdit(parent);
+  edit->setText(text);
   edit->setGeometry(layout);
   return edit;
 }
