@@ -16,6 +16,7 @@ work=$(mktemp -d)
 xvfb=""
 bus=""
 trap '[ -n "$bus" ] && kill $bus 2>/dev/null; [ -n "$xvfb" ] && kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
+trap 'exit 1' INT TERM HUP PIPE  # through the clean-up above
 
 # Xvfb picks a free display itself and tells its number once it accepts connections.
 exec 3> >(cat > "$work/display")

@@ -16,6 +16,7 @@
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 #include <X11/extensions/Xdamage.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -148,6 +149,17 @@ int main(int argc, char** argv) {
   double mapped_ms = 0;
   Coverage coverage;
   for (;;) {
+    // The events wake the wait at once; the timeout only notices a program that has ended.
+    if (XPending(display) == 0) {
+      pollfd connection{ConnectionNumber(display), POLLIN, 0};
+      poll(&connection, 1, 100);
+      int status = 0;
+      if (waitpid(pid, &status, WNOHANG) == pid) {
+        std::fprintf(stderr, "wait_painted: %s ended before its window was painted\n", argv[2]);
+        return 1;
+      }
+      continue;
+    }
     XEvent event;
     XNextEvent(display, &event);
     if (event.type == CreateNotify) {
