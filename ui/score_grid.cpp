@@ -15,7 +15,9 @@ namespace {
 constexpr int kGridLine = 1;
 
 constexpr int kTextFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine;
-constexpr qsizetype kMostCachedCells = 256;
+// At most two looks of each of the 45 cells are shown at a time; old scores are dropped now and
+// then, all together.
+constexpr qsizetype kMostCachedCells = 128;
 
 // One cell without its focus frame: background, then the text centred at the top, cut at the
 // cell's edges.
@@ -44,7 +46,8 @@ size_t qHash(const CellLook& look, size_t seed = 0) {
 
 // Draws one cell: background, centred text at the top, focus frame. A cell's text is laid out
 // and drawn once per look: the drawing is kept as an image and copied on later paints, which
-// gives the same pixels at a fraction of the cost. Painters that scale draw directly.
+// gives the same pixels at a fraction of the cost. Empty cells are only filled; painters that
+// scale draw directly.
 class CellPainter : public QStyledItemDelegate {
  public:
   explicit CellPainter(ScoreGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
@@ -71,7 +74,7 @@ class CellPainter : public QStyledItemDelegate {
 
     painter->save();
     painter->setClipRect(cell);
-    if (keeping_ && background.alpha() == 255 && Copyable(painter)) {
+    if (keeping_ && !text.isEmpty() && background.alpha() == 255 && Copyable(painter)) {
       painter->drawPixmap(cell.topLeft(),
                           Drawn(CellLook{text, background.rgba(), ink.rgba(), cell.size()}));
     } else {
