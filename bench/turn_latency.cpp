@@ -283,6 +283,21 @@ class Bench {
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
 
+    const Sample sample = TimeTurn(sender, receiver);
+
+    // The turn arrived whole: the receiver's record of its rival is the sender's own record.
+    for (int row = 0; row < 8; ++row) {
+      if (receiver.state().r_MarkCount[row] != sender.state().MarkCount[row]) {
+        Fail(QStringLiteral("the boards disagree on row %1 after a turn").arg(row));
+      }
+    }
+    if (sender.state().InputOpen) Fail(QStringLiteral("the sender did not go waiting"));
+    return sample;
+  }
+
+  // The timed part of a turn: the click on Button1 until the rival's turn is open. Kept apart
+  // so that callgrind can count its instructions alone (--toggle-collect=*TimeTurn*).
+  [[gnu::noinline]] Sample TimeTurn(Program& sender, Program& receiver) {
     std::optional<Clock::time_point> opened;
     std::optional<Clock::time_point> arrived;
     const QMetaObject::Connection behind_handler =
@@ -307,13 +322,6 @@ class Bench {
     const bool preempted = Preemptions() != preemptions;
     QObject::disconnect(behind_handler);
 
-    // The turn arrived whole: the receiver's record of its rival is the sender's own record.
-    for (int row = 0; row < 8; ++row) {
-      if (receiver.state().r_MarkCount[row] != sender.state().MarkCount[row]) {
-        Fail(QStringLiteral("the boards disagree on row %1 after a turn").arg(row));
-      }
-    }
-    if (sender.state().InputOpen) Fail(QStringLiteral("the sender did not go waiting"));
     if (!arrived) Fail(QStringLiteral("a turn opened without a socket event"));
     const auto ms = [](Clock::duration d) {
       return std::chrono::duration<double, std::milli>(d).count();
@@ -376,8 +384,8 @@ int main(int argc, char* argv[]) {
               all.size(), bench.matches());
   const Figures figures = Summarise(all);
   Print("all turns", figures);
-  std::printf("  (target: median < 1 ms, p99 < 5 ms: %s)\n",
-              figures.median < 1.0 && figures.p99 < 5.0 ? "met" : "MISSED");
+  std::printf("  (target: median <= 0.3 ms: %s; p99 is the scheduler's on a loaded machine)\n",
+              figures.median <= 0.3 ? "met" : "MISSED");
   if (!undisturbed.empty()) {
     Print(qUtf8Printable(QStringLiteral("%1 turns not preempted").arg(undisturbed.size())),
           Summarise(undisturbed));

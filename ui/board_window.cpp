@@ -23,6 +23,12 @@
 namespace markwick {
 namespace {
 
+// The set-text paths leave a control alone when its text stays: a label would measure its text
+// again, a text box would lay it out and repaint.
+void SetCaptionIfChanged(AutoSizeLabel* label, const QString& text) {
+  if (label->text() != text) label->SetCaption(text);
+}
+
 QLineEdit* MakeDartBox(const QRect& layout, QWidget* parent) {
   auto* box = new QLineEdit(parent);
   box->setGeometry(layout);
@@ -155,7 +161,7 @@ void TForm1::SetCellText(int col, int row, std::string_view text) {
 
 std::string TForm1::CellText(int col, int row) const { return ToUtf8(StringGrid1->Cell(col, row)); }
 
-void TForm1::SetStatusText(std::string_view text) { Label6->SetCaption(FromUtf8(text)); }
+void TForm1::SetStatusText(std::string_view text) { SetCaptionIfChanged(Label6, FromUtf8(text)); }
 
 void TForm1::SetStatusColour(StatusColour colour) {
   QPalette palette = Label6->palette();
@@ -173,12 +179,14 @@ void TForm1::SetStatusColour(StatusColour colour) {
   Label6->setPalette(palette);
 }
 
-void TForm1::SetRoundText(std::string_view text) { Label5->SetCaption(FromUtf8(text)); }
+void TForm1::SetRoundText(std::string_view text) { SetCaptionIfChanged(Label5, FromUtf8(text)); }
 
-void TForm1::SetRoundMaxText(std::string_view text) { Label4->SetCaption(FromUtf8(text)); }
+void TForm1::SetRoundMaxText(std::string_view text) { SetCaptionIfChanged(Label4, FromUtf8(text)); }
 
 void TForm1::SetDartText(int dart, std::string_view text) {
-  dart_boxes_.at(static_cast<size_t>(dart))->setText(FromUtf8(text));
+  QLineEdit* box = dart_boxes_.at(static_cast<size_t>(dart));
+  const QString shown = FromUtf8(text);
+  if (box->text() != shown) box->setText(shown);
 }
 
 void TForm1::SetSendEnabled(bool enabled) { Button1->setEnabled(enabled); }

@@ -14,6 +14,9 @@
 #pragma once
 
 #include <QTableWidget>
+#include <functional>
+
+class QStyledItemDelegate;
 
 namespace markwick {
 
@@ -26,6 +29,10 @@ class ScoreGrid : public QTableWidget {
 
   int ColWidth(int col) const;
   void SetColWidth(int col, int width);
+
+  // Whether each cell's drawing is kept and copied on later paints (the default) or every
+  // paint draws afresh; both give the same pixels.
+  void KeepCellDrawings(bool keep);
 
   QString Cell(int col, int row) const;
   void SetCell(int col, int row, const QString& text);
@@ -42,6 +49,7 @@ class ScoreGrid : public QTableWidget {
   void wheelEvent(QWheelEvent* event) override;
   void focusInEvent(QFocusEvent* event) override;
   void focusOutEvent(QFocusEvent* event) override;
+  void changeEvent(QEvent* event) override;
 
  public:
   // Every cell is always in view: the grid never scrolls.
@@ -51,6 +59,11 @@ class ScoreGrid : public QTableWidget {
 
  private:
   void Select(const QModelIndex& index);
+  // Runs a handler of Qt's with the grid's repaints held back.
+  void WithoutRepaints(const std::function<void()>& handle);
+  void RepaintCurrentCell();
+
+  QStyledItemDelegate* cell_painter_;  // owned (child of the grid)
 
   bool selecting_ = false;  // the left button went down in the grid and is still held
 };

@@ -11,6 +11,7 @@
 #include "auto_size_label.h"
 #include "board_window.h"
 #include "form_font.h"
+#include "group_box_frame.h"
 #include "handler_gate.h"
 #include "settings_file.h"
 #include "utf8_text.h"
@@ -22,8 +23,11 @@ namespace {
 constexpr char16_t kParameter[] = u"Parameter";
 constexpr char16_t kForm[] = u"Form";
 
+// Created empty and then given its text: a text box created with its text lays it out once in
+// the default font before it takes the dialog's.
 QLineEdit* MakeEdit(const QString& text, const QRect& layout, QWidget* parent) {
-  auto* edit = new QLineEdit(text, parent);
+  auto* edit = new QLineEdit(parent);
+  edit->setText(text);
   edit->setGeometry(layout);
   return edit;
 }
@@ -49,6 +53,7 @@ TForm2::TForm2(QString settings_path)
   setWindowTitle(QStringLiteral("Markwick: StartGame"));
   setFixedSize(385, 153);
   setFont(FormFont(12));
+  PreloadGroupBoxFrame();  // so that the first paint loads no image format plugin
 
   GroupBox1 = MakeGroupBox(QStringLiteral("先攻プレイヤー"), QRect(4, 4, 377, 45), this);
   Label1 = new AutoSizeLabel(QStringLiteral("プレイヤー名："), QRect(8, 20, 73, 12), GroupBox1);

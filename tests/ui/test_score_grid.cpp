@@ -1,8 +1,10 @@
 // The score grid: cell geometry, what counts as one selection (presses, double clicks,
-// dragging, keys, showing), and the drawing of texts, the current cell and the focus frame.
+// dragging, keys, showing), and the drawing of texts, the current cell and the focus frame,
+// also after the partial repaints of focus changes.
 #include <QFontInfo>
 #include <QFontMetrics>
 #include <QImage>
+#include <QScreen>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QWidget>
@@ -263,6 +265,42 @@ class ScoreGridTest : public QObject {
     QVERIFY(framed < area.width());  // dotted, not solid
   }
 
+  // Kept cell drawings give the pixels of drawing every cell afresh, in each look: plain,
+  // current without the focus, current with it. After each focus change, what the window shows
+  // (only the current cell is repainted) is what a fresh drawing of the whole window gives.
+  void keptCellDrawingsAndFocusRepaintsShowWhatFreshDrawingDoes() {
+    const QStringList texts = {QStringLiteral("先攻 太郎"), QStringLiteral("20"),
+                               QStringLiteral("＼"),        QStringLiteral("×"),
+                               QStringLiteral("○"),         QStringLiteral("－－"),
+                               QStringLiteral("BU"),        QStringLiteral("SecondPlayer")};
+    for (int row = 0; row < 9; ++row) {
+      for (int col = 0; col < 5; ++col) {
+        grid_->SetCell(col, row, texts[(row * 5 + col) % texts.size()]);
+      }
+    }
+    window_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(window_.get()));
+    const QRect on_window(grid_->viewport()->mapTo(window_.get(), QPoint(0, 0)),
+                          grid_->viewport()->size());
+    for (const Cell& current : {Cell(0, 0), Cell(3, 5), Cell(4, 8)}) {
+      grid_->setCurrentCell(current.second, current.first);
+      for (const bool focused : {true, false, true}) {
+        if (focused) {
+          grid_->setFocus(Qt::OtherFocusReason);
+        } else {
+          grid_->clearFocus();
+        }
+        QCOMPARE(grid_->hasFocus(), focused);
+        QTRY_COMPARE(Shown().copy(on_window), window_->grab().toImage().copy(on_window));
+        const QImage kept = grid_->viewport()->grab().toImage();
+        grid_->KeepCellDrawings(false);
+        const QImage fresh = grid_->viewport()->grab().toImage();
+        grid_->KeepCellDrawings(true);
+        QCOMPARE(kept, fresh);
+      }
+    }
+  }
+
  private:
   QPoint CellCentre(int col, int row) const {
     const QRect rect = grid_->visualRect(grid_->model()->index(row, col));
@@ -273,6 +311,14 @@ class ScoreGridTest : public QObject {
   QRect CellArea(int col, int row) const {
     const QRect rect = grid_->visualRect(grid_->model()->index(row, col));
     return rect.adjusted(0, 0, -1, -1);
+  }
+
+  // What the window shows on the screen now.
+  QImage Shown() const {
+    return window_->screen()
+        ->grabWindow(window_->winId())
+        .toImage()
+        .convertToFormat(QImage::Format_RGB32);
   }
 
   void Click(int col, int row) {
