@@ -299,6 +299,15 @@ class TwoBoardsTest : public QObject {
     QCOMPARE(b.StringGrid1->Cell(0, 8), QStringLiteral("323"));
     QCOMPARE(first_->state().MarkCount, second_->state().r_MarkCount);
     QCOMPARE(second_->state().MarkCount, first_->state().r_MarkCount);
+
+    // A Turn message that reaches a board after round 20 is left unread: no box, its bytes stay.
+    second_->board().link().SendTurn(QStringLiteral("x,0,0,3,0,0,"));
+    const QList<QTcpSocket*> incoming = first_->board().link().IncomingConnections();
+    QVERIFY(!incoming.isEmpty());
+    QTRY_COMPARE(incoming.front()->bytesAvailable(), qint64{12});
+    QCoreApplication::processEvents();
+    QCOMPARE(answerer_->boxes.size(), 2u);
+    QCOMPARE(first_->state().r_MarkCount, second_->state().MarkCount);
   }
 
   // An early win by closure: the second player announces it after its send, the first on
