@@ -1,9 +1,9 @@
 // The program's start: the start dialog (the main window, placed and filled from the settings
-// file beside the executable), then the score board, hidden, then the event loop.
+// file beside the executable), then the event loop. The dialog creates the score board when a
+// start button is first pressed.
 #include <QApplication>
 #include <QCoreApplication>
 
-#include "ui/board_window.h"
 #include "ui/form_font.h"
 #include "ui/settings_file.h"
 #include "ui/start_dialog.h"
@@ -16,8 +16,6 @@ int main(int argc, char* argv[]) {
 
   markwick::TForm2 Form2(
       markwick::SettingsFile::PathForExecutable(QCoreApplication::applicationFilePath()));
-  markwick::TForm1 Form1(Form2);
-  Form2.SetBoard(Form1);
 
   Form2.show();
   return QApplication::exec();

@@ -76,7 +76,7 @@ struct Program {
   QTemporaryDir dir;
   ProgramWindows windows{dir.filePath(QStringLiteral("Markwick.ini"))};
 
-  TForm1& board() { return windows.Form1; }
+  TForm1& board() { return windows.Form2.ScoreBoard(); }
   TForm2& dialog() { return windows.Form2; }
   const markwick::MatchState& state() { return board().engine().state(); }
   bool TurnOpen() { return state().InputOpen && board().Label6->text() == kAccepting; }

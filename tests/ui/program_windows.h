@@ -13,12 +13,9 @@
 namespace markwick::testing {
 
 struct ProgramWindows {
-  explicit ProgramWindows(const QString& settings_path) : Form2(settings_path), Form1(Form2) {
-    Form2.SetBoard(Form1);
-  }
+  explicit ProgramWindows(const QString& settings_path) : Form2(settings_path) {}
 
-  TForm2 Form2;
-  TForm1 Form1;  // refers to Form2, so destroyed first
+  TForm2 Form2;  // owns the score board (Form2.ScoreBoard()), created when first asked for
 };
 
 // The centre of a grid cell in the board window's coordinates.

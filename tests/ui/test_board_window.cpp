@@ -71,6 +71,8 @@ class BoardWindowTest : public QObject {
   void windowAfterCreation() {
     TForm1& board = Board();
     QVERIFY(!board.isVisible());
+    QVERIFY(board.isWindow());
+    QCOMPARE(board.parentWidget(), nullptr);  // a window of its own beside the dialog
     QCOMPARE(board.windowTitle(), QStringLiteral("Markwick"));
     QCOMPARE(board.minimumSize(), QSize(270, 229));
     QCOMPARE(board.maximumSize(), QSize(270, 229));
@@ -357,7 +359,7 @@ class BoardWindowTest : public QObject {
   }
 
  private:
-  TForm1& Board() { return windows_->Form1; }
+  TForm1& Board() { return windows_->Form2.ScoreBoard(); }
 
   QTemporaryDir dir_;
   std::unique_ptr<ModalBoxAnswerer> answerer_;

@@ -302,7 +302,7 @@ class StartDialogTest : public QObject {
   }
 
   TForm2& Dialog() { return windows_->Form2; }
-  TForm1& Board() { return windows_->Form1; }
+  TForm1& Board() { return windows_->Form2.ScoreBoard(); }
 
   // The board is shown centred over the dialog, which is hidden.
   void CheckBoardReplacedDialog() {
