@@ -12,7 +12,7 @@ int main(int argc, char* argv[]) {
   // The program takes no command line: Qt is given the program name only.
   int qt_argc = argc > 0 ? 1 : 0;
   QApplication application(qt_argc, argv);
-  markwick::InstallFontSubstitutes();
+  markwick::InstallFormFont();
 
   markwick::TForm2 Form2(
       markwick::SettingsFile::PathForExecutable(QCoreApplication::applicationFilePath()));

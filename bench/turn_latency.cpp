@@ -367,7 +367,7 @@ int main(int argc, char* argv[]) {
   if (turns < 1) Fail(QStringLiteral("usage: turn_latency [TURNS]"));
   int qt_argc = 1;
   QApplication application(qt_argc, argv);
-  markwick::InstallFontSubstitutes();
+  markwick::InstallFormFont();
 
   Bench bench(turns);
   bench.Run();

@@ -90,7 +90,7 @@ class TwoBoardsTest : public QObject {
 
  private slots:
   void initTestCase() {
-    markwick::InstallFontSubstitutes();
+    markwick::InstallFormFont();
     answerer_ = std::make_unique<ModalBoxAnswerer>();
   }
 

@@ -2,6 +2,7 @@
 // the user's actions on them through the real window events.
 #pragma once
 
+#include <QFontDatabase>
 #include <QPushButton>
 #include <QWindow>
 #include <QtTest>
@@ -17,6 +18,12 @@ struct ProgramWindows {
 
   TForm2 Form2;  // owns the score board (Form2.ScoreBoard()), created when first asked for
 };
+
+// The family of the windows' font: "ＭＳ Ｐゴシック" where it is installed, else IPAPGothic.
+inline QString FormFamily() {
+  const QString form = QStringLiteral("ＭＳ Ｐゴシック");
+  return QFontDatabase::hasFamily(form) ? form : QStringLiteral("IPAPGothic");
+}
 
 // The centre of a grid cell in the board window's coordinates.
 inline QPoint CellCentre(TForm1& board, int col, int row) {

@@ -48,7 +48,7 @@ class BoardWindowTest : public QObject {
 
  private slots:
   void initTestCase() {
-    markwick::InstallFontSubstitutes();
+    markwick::InstallFormFont();
     answerer_ = std::make_unique<ModalBoxAnswerer>();
   }
 
@@ -82,7 +82,7 @@ class BoardWindowTest : public QObject {
     QVERIFY(flags & Qt::WindowSystemMenuHint);
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
     QCOMPARE(board.font().pixelSize(), 12);
-    QCOMPARE(board.font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+    QCOMPARE(board.font().family(), markwick::testing::FormFamily());
 
     QCOMPARE(board.StringGrid1->geometry(), QRect(2, 0, 265, 161));
     QCOMPARE(board.Button2->geometry(), QRect(4, 164, 69, 21));

@@ -30,7 +30,7 @@ class StartDialogTest : public QObject {
 
  private slots:
   void initTestCase() {
-    markwick::InstallFontSubstitutes();
+    markwick::InstallFormFont();
     answerer_ = std::make_unique<ModalBoxAnswerer>();
   }
 
@@ -65,7 +65,7 @@ class StartDialogTest : public QObject {
     QVERIFY(flags & Qt::CustomizeWindowHint);
     QVERIFY(!(flags & (Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)));
-    QCOMPARE(dialog.font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+    QCOMPARE(dialog.font().family(), markwick::testing::FormFamily());
     QCOMPARE(dialog.font().pixelSize(), 12);
 
     QCOMPARE(dialog.GroupBox1->geometry(), QRect(4, 4, 377, 45));
