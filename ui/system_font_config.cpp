@@ -1,5 +1,7 @@
 #include "system_font_config.h"
 
+#include <cstdlib>
+
 namespace markwick {
 namespace {
 
@@ -14,6 +16,8 @@ bool NamesCacheFolder(FcConfig* config) {
 }  // namespace
 
 FcConfig* LoadSystemFontConfig() {
+  // fontconfig's own initialisation is also where it reads its debugging switch.
+  if (std::getenv("FC_DEBUG") != nullptr) return nullptr;
   FcConfig* config = FcConfigCreate();
   if (config == nullptr) return nullptr;
   // A null file name is fontconfig's default: FONTCONFIG_FILE or fonts.conf, and all it

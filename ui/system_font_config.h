@@ -10,7 +10,8 @@ namespace markwick {
 
 // The configuration with its fonts built, owned by the caller; nullptr where fontconfig's own
 // initialisation does more than load it (a file that fails to parse, for which it falls back to
-// a built-in configuration; no cache folder named, for which it adds its defaults).
+// a built-in configuration; no cache folder named, for which it adds its defaults; FC_DEBUG
+// set, which only it reads).
 FcConfig* LoadSystemFontConfig();
 
 // Makes that configuration fontconfig's current one; where there is none, fontconfig

@@ -57,32 +57,37 @@ class SystemFontConfigTest : public QObject {
   }
 
   // Where fontconfig's own initialisation would do more than load the files (a built-in
-  // configuration for one that fails to parse, its default cache folders where none is named),
-  // nothing is loaded, so that fontconfig initialises itself.
+  // configuration for one that fails to parse, its default cache folders where none is named,
+  // its debugging output), nothing is loaded, so that fontconfig initialises itself.
   void leftToFontconfigWhereItDoesMore_data() {
     QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<bool>("debug");
     QTest::addColumn<bool>("loaded");
-    QTest::newRow("complete")
-        << QByteArray(
-               "<fontconfig><dir>/usr/share/fonts</dir><cachedir>/var/cache/fontconfig</cachedir>"
-               "</fontconfig>")
-        << true;
+    const QByteArray complete(
+        "<fontconfig><dir>/usr/share/fonts</dir><cachedir>/var/cache/fontconfig</cachedir>"
+        "</fontconfig>");
+    QTest::newRow("complete") << complete << false << true;
+    QTest::newRow("debugging") << complete << true << false;
     QTest::newRow("no cache folder")
-        << QByteArray("<fontconfig><dir>/usr/share/fonts</dir></fontconfig>") << false;
-    QTest::newRow("broken") << QByteArray("<fontconfig><dir>/usr/share/fonts</fontconfig>")
+        << QByteArray("<fontconfig><dir>/usr/share/fonts</dir></fontconfig>") << false << false;
+    QTest::newRow("broken") << QByteArray("<fontconfig><dir>/usr/share/fonts</fontconfig>") << false
                             << false;
   }
   void leftToFontconfigWhereItDoesMore() {
     QFETCH(QByteArray, file);
+    QFETCH(bool, debug);
     QFETCH(bool, loaded);
     QTemporaryFile conf;
     QVERIFY(conf.open());
     conf.write("<?xml version=\"1.0\"?>\n" + file + "\n");
     conf.close();
     QVERIFY(!qEnvironmentVariableIsSet("FONTCONFIG_FILE"));
+    QVERIFY(!qEnvironmentVariableIsSet("FC_DEBUG"));
     qputenv("FONTCONFIG_FILE", conf.fileName().toLocal8Bit());
+    if (debug) qputenv("FC_DEBUG", "1024");
     FcConfig* config = markwick::LoadSystemFontConfig();
     qunsetenv("FONTCONFIG_FILE");
+    qunsetenv("FC_DEBUG");
     QCOMPARE(config != nullptr, loaded);
     if (config != nullptr) FcConfigDestroy(config);
   }
