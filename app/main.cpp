@@ -1,23 +1,27 @@
 // The program's start: the start dialog (the main window, placed and filled from the settings
-// file beside the executable), then the score board, hidden, then the event loop.
+// file beside the executable), then the event loop. The dialog creates the score board when a
+// start button is first pressed.
 #include <QApplication>
 #include <QCoreApplication>
 
-#include "ui/board_window.h"
 #include "ui/form_font.h"
 #include "ui/settings_file.h"
 #include "ui/start_dialog.h"
+#ifdef MARKWICK_SYSTEM_FONT_CONFIG
+#include "ui/system_font_config.h"
+#endif
 
 int main(int argc, char* argv[]) {
   // The program takes no command line: Qt is given the program name only.
   int qt_argc = argc > 0 ? 1 : 0;
   QApplication application(qt_argc, argv);
-  markwick::InstallFontSubstitutes();
+#ifdef MARKWICK_SYSTEM_FONT_CONFIG
+  markwick::InstallSystemFontConfig();  // before the first font is resolved
+#endif
+  markwick::InstallFormFont();
 
   markwick::TForm2 Form2(
       markwick::SettingsFile::PathForExecutable(QCoreApplication::applicationFilePath()));
-  markwick::TForm1 Form1(Form2);
-  Form2.SetBoard(Form1);
 
   Form2.show();
   return QApplication::exec();

@@ -76,7 +76,7 @@ struct Program {
   QTemporaryDir dir;
   ProgramWindows windows{dir.filePath(QStringLiteral("Markwick.ini"))};
 
-  TForm1& board() { return windows.Form1; }
+  TForm1& board() { return windows.Form2.ScoreBoard(); }
   TForm2& dialog() { return windows.Form2; }
   const markwick::MatchState& state() { return board().engine().state(); }
   bool TurnOpen() { return state().InputOpen && board().Label6->text() == kAccepting; }
@@ -367,7 +367,7 @@ int main(int argc, char* argv[]) {
   if (turns < 1) Fail(QStringLiteral("usage: turn_latency [TURNS]"));
   int qt_argc = 1;
   QApplication application(qt_argc, argv);
-  markwick::InstallFontSubstitutes();
+  markwick::InstallFormFont();
 
   Bench bench(turns);
   bench.Run();

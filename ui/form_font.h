@@ -1,17 +1,17 @@
-// The font of the windows, "ＭＳ Ｐゴシック" at a given character height in pixels, and the
-// Japanese proportional Gothic that stands in for it where it is not installed.
+// The font of the windows: "ＭＳ Ｐゴシック" at a given character height in pixels, or the
+// Japanese proportional Gothic IPAPGothic where that is not installed.
 #pragma once
 
 #include <QFont>
 
 namespace markwick {
 
-// Registers "IPAPGothic" as the substitute of "ＭＳ Ｐゴシック" unless the latter is installed,
-// and the program's embedded copy of IPAPGothic when that is not installed either.
-// Call once the QApplication exists, before the windows are created.
-void InstallFontSubstitutes();
+// Registers the program's embedded copy of IPAPGothic when neither "ＭＳ Ｐゴシック" nor
+// IPAPGothic is installed. Call once the QApplication exists, before the windows are created.
+void InstallFormFont();
 
-// "ＭＳ Ｐゴシック" with the given character height in pixels.
+// The form font with the given character height in pixels: "ＭＳ Ｐゴシック" where it is
+// installed, else IPAPGothic by its own name.
 QFont FormFont(int pixel_height);
 
 }  // namespace markwick

@@ -5,7 +5,6 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <stdexcept>
 #include <utility>
 
 #include "auto_size_label.h"
@@ -75,21 +74,26 @@ TForm2::TForm2(QString settings_path)
   setTabOrder(Button2, Edit3);
   setTabOrder(Edit3, Button3);
 
+  ConnectStart(Button1, &TForm2::Button1Click);
+  ConnectStart(Button2, &TForm2::Button2Click);
+  ConnectStart(Button3, &TForm2::Button3Click);
+
   FormCreate();
 }
 
-void TForm2::SetBoard(TForm1& board) {
-  board_ = &board;
-  // The buttons' handlers run through the gate of the board they set up.
-  HandlerGate& gate = board.gate();
-  connect(Button1, &QPushButton::clicked, this, gate.Entry(this, &TForm2::Button1Click));
-  connect(Button2, &QPushButton::clicked, this, gate.Entry(this, &TForm2::Button2Click));
-  connect(Button3, &QPushButton::clicked, this, gate.Entry(this, &TForm2::Button3Click));
+// The board is a window of its own (no Qt parent) and refers to the dialog: it goes first.
+TForm2::~TForm2() { board_.reset(); }
+
+TForm1& TForm2::ScoreBoard() {
+  if (board_ == nullptr) board_ = std::make_unique<TForm1>(*this);
+  return *board_;
 }
 
-TForm1& TForm2::ScoreBoard() const {
-  if (board_ == nullptr) throw std::logic_error("the start dialog has no score board");
-  return *board_;
+void TForm2::ConnectStart(QPushButton* button, void (TForm2::*handler)()) {
+  // The board, and with it the gate, exists once the first start button is pressed; no handler
+  // can be running before that, so creating it here does not pass another handler by.
+  connect(button, &QPushButton::clicked, this,
+          [this, handler] { ScoreBoard().gate().Run([this, handler] { (this->*handler)(); }); });
 }
 
 void TForm2::FormCreate() {
@@ -138,6 +142,7 @@ void TForm2::FormClose() { QCoreApplication::quit(); }
 
 void TForm2::closeEvent(QCloseEvent* event) {
   event->accept();
+  // Without a board no handler has run yet, nor can one be running.
   if (board_ == nullptr) {
     FormClose();
     return;

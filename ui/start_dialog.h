@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QWidget>
+#include <memory>
 
 class QGroupBox;
 class QLineEdit;
@@ -23,10 +24,12 @@ class TForm2 : public QWidget {
   // Creates the dialog, hidden, at the position and with the texts read from the settings
   // file at settings_path (the defaults where it has none).
   explicit TForm2(QString settings_path);
+  ~TForm2() override;
 
-  // The score board that the start buttons set up and show; set before the dialog is shown.
-  // The buttons' handlers run through its handler gate.
-  void SetBoard(TForm1& board);
+  // The score board that the start buttons set up and show, a window of its own, created when
+  // first asked for (the first press of a start button): the dialog paints without it. The
+  // buttons' handlers run through its handler gate.
+  TForm1& ScoreBoard();
   const QString& settings_path() const { return settings_path_; }
 
   // Handlers; each is entered through the handler gate.
@@ -60,10 +63,11 @@ class TForm2 : public QWidget {
   void FormCreate();
   // The steps of the two role buttons, in their order.
   void StartMatch(PlayerRole role);
-  TForm1& ScoreBoard() const;
+  // Connects a start button to its handler, run through the score board's gate.
+  void ConnectStart(QPushButton* button, void (TForm2::*handler)());
 
   QString settings_path_;
-  TForm1* board_ = nullptr;  // not owned
+  std::unique_ptr<TForm1> board_;  // refers to the dialog: destroyed first, in ~TForm2
 };
 
 }  // namespace markwick

@@ -36,7 +36,7 @@ int main(int argc, char* argv[]) {
   const QString text = TextArgument(argv);
   int qt_argc = 1;
   QApplication application(qt_argc, argv);
-  markwick::InstallFontSubstitutes();
+  markwick::InstallFormFont();
   markwick::ShowMessageBox(text);
   return 0;
 }

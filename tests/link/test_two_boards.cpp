@@ -52,7 +52,7 @@ struct Program {
   std::unique_ptr<ProgramWindows> windows =
       std::make_unique<ProgramWindows>(dir.filePath("Markwick.ini"));
 
-  TForm1& board() { return windows->Form1; }
+  TForm1& board() { return windows->Form2.ScoreBoard(); }
   TForm2& dialog() { return windows->Form2; }
   const markwick::MatchState& state() { return board().engine().state(); }
 
@@ -90,7 +90,7 @@ class TwoBoardsTest : public QObject {
 
  private slots:
   void initTestCase() {
-    markwick::InstallFontSubstitutes();
+    markwick::InstallFormFont();
     answerer_ = std::make_unique<ModalBoxAnswerer>();
   }
 

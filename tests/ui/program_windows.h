@@ -2,6 +2,7 @@
 // the user's actions on them through the real window events.
 #pragma once
 
+#include <QFontDatabase>
 #include <QPushButton>
 #include <QWindow>
 #include <QtTest>
@@ -13,13 +14,16 @@
 namespace markwick::testing {
 
 struct ProgramWindows {
-  explicit ProgramWindows(const QString& settings_path) : Form2(settings_path), Form1(Form2) {
-    Form2.SetBoard(Form1);
-  }
+  explicit ProgramWindows(const QString& settings_path) : Form2(settings_path) {}
 
-  TForm2 Form2;
-  TForm1 Form1;  // refers to Form2, so destroyed first
+  TForm2 Form2;  // owns the score board (Form2.ScoreBoard()), created when first asked for
 };
+
+// The family of the windows' font: "ＭＳ Ｐゴシック" where it is installed, else IPAPGothic.
+inline QString FormFamily() {
+  const QString form = QStringLiteral("ＭＳ Ｐゴシック");
+  return QFontDatabase::hasFamily(form) ? form : QStringLiteral("IPAPGothic");
+}
 
 // The centre of a grid cell in the board window's coordinates.
 inline QPoint CellCentre(TForm1& board, int col, int row) {

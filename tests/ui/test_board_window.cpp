@@ -48,7 +48,7 @@ class BoardWindowTest : public QObject {
 
  private slots:
   void initTestCase() {
-    markwick::InstallFontSubstitutes();
+    markwick::InstallFormFont();
     answerer_ = std::make_unique<ModalBoxAnswerer>();
   }
 
@@ -71,6 +71,8 @@ class BoardWindowTest : public QObject {
   void windowAfterCreation() {
     TForm1& board = Board();
     QVERIFY(!board.isVisible());
+    QVERIFY(board.isWindow());
+    QCOMPARE(board.parentWidget(), nullptr);  // a window of its own beside the dialog
     QCOMPARE(board.windowTitle(), QStringLiteral("Markwick"));
     QCOMPARE(board.minimumSize(), QSize(270, 229));
     QCOMPARE(board.maximumSize(), QSize(270, 229));
@@ -80,7 +82,7 @@ class BoardWindowTest : public QObject {
     QVERIFY(flags & Qt::WindowSystemMenuHint);
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
     QCOMPARE(board.font().pixelSize(), 12);
-    QCOMPARE(board.font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+    QCOMPARE(board.font().family(), markwick::testing::FormFamily());
 
     QCOMPARE(board.StringGrid1->geometry(), QRect(2, 0, 265, 161));
     QCOMPARE(board.Button2->geometry(), QRect(4, 164, 69, 21));
@@ -357,7 +359,7 @@ class BoardWindowTest : public QObject {
   }
 
  private:
-  TForm1& Board() { return windows_->Form1; }
+  TForm1& Board() { return windows_->Form2.ScoreBoard(); }
 
   QTemporaryDir dir_;
   std::unique_ptr<ModalBoxAnswerer> answerer_;

@@ -26,7 +26,7 @@ class GroupBoxFrameTest : public QObject {
 
  private slots:
   void initTestCase() {
-    markwick::InstallFontSubstitutes();
+    markwick::InstallFormFont();
     markwick::PreloadGroupBoxFrame();  // as the start dialog does before its group boxes
   }
 

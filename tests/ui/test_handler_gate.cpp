@@ -27,7 +27,7 @@ class HandlerGateTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { markwick::InstallFontSubstitutes(); }
+  void initTestCase() { markwick::InstallFormFont(); }
 
   // A handler that fails is ended; its message is shown in the error box, with the full stop.
   void failureIsShownInErrorBoxAndNextHandlerRuns() {

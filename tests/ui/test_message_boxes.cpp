@@ -15,7 +15,7 @@ class MessageBoxesTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { markwick::InstallFontSubstitutes(); }
+  void initTestCase() { markwick::InstallFormFont(); }
 
   // The title is the file name up to its first dot, first character kept, the rest lower case.
   void titleIsFileNameUpToFirstDotInLowerCase_data() {

@@ -55,7 +55,7 @@ class ScoreGridTest : public QObject {
   Q_OBJECT
 
  private slots:
-  void initTestCase() { markwick::InstallFontSubstitutes(); }
+  void initTestCase() { markwick::InstallFormFont(); }
 
   void init() {
     window_ = std::make_unique<QWidget>();

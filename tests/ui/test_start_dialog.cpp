@@ -30,7 +30,7 @@ class StartDialogTest : public QObject {
 
  private slots:
   void initTestCase() {
-    markwick::InstallFontSubstitutes();
+    markwick::InstallFormFont();
     answerer_ = std::make_unique<ModalBoxAnswerer>();
   }
 
@@ -65,7 +65,7 @@ class StartDialogTest : public QObject {
     QVERIFY(flags & Qt::CustomizeWindowHint);
     QVERIFY(!(flags & (Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)));
-    QCOMPARE(dialog.font().family(), QStringLiteral("ＭＳ Ｐゴシック"));
+    QCOMPARE(dialog.font().family(), markwick::testing::FormFamily());
     QCOMPARE(dialog.font().pixelSize(), 12);
 
     QCOMPARE(dialog.GroupBox1->geometry(), QRect(4, 4, 377, 45));
@@ -250,22 +250,27 @@ class StartDialogTest : public QObject {
     CheckBoardReplacedDialog();
   }
 
-  // Closing the board ends the program, as does closing the start dialog before a start; the
-  // event loop is ended by the windows themselves, not by the last window going away. Closing
-  // the board while a box is open ends the program at once: the handlers queued behind the box
-  // are dropped, not run first.
+  // Closing the board ends the program, as does closing the start dialog before a start, with
+  // the board not created yet or already created (a start that failed); the event loop is
+  // ended by the windows themselves, not by the last window going away. Closing the board while
+  // a box is open ends the program at once: the handlers queued behind the box are dropped, not
+  // run first.
   void closingEndsTheProgram_data() {
     QTest::addColumn<bool>("board");
     QTest::addColumn<bool>("boxes_queued");
-    QTest::newRow("board") << true << false;
-    QTest::newRow("start dialog") << false << false;
-    QTest::newRow("board while boxes are queued") << true << true;
+    QTest::addColumn<bool>("board_created");
+    QTest::newRow("board") << true << false << true;
+    QTest::newRow("start dialog") << false << false << false;
+    QTest::newRow("start dialog with its board created") << false << false << true;
+    QTest::newRow("board while boxes are queued") << true << true << true;
   }
   void closingEndsTheProgram() {
     QFETCH(bool, board);
     QFETCH(bool, boxes_queued);
+    QFETCH(bool, board_created);
     Create();
     if (board) ClickButton(Dialog().Button3);
+    if (board_created) Board();
     QGuiApplication::setQuitOnLastWindowClosed(false);
     bool closed = false;
     const auto close = [&] { closed = board ? Board().close() : Dialog().close(); };
@@ -302,7 +307,7 @@ class StartDialogTest : public QObject {
   }
 
   TForm2& Dialog() { return windows_->Form2; }
-  TForm1& Board() { return windows_->Form1; }
+  TForm1& Board() { return windows_->Form2.ScoreBoard(); }
 
   // The board is shown centred over the dialog, which is hidden.
   void CheckBoardReplacedDialog() {
