@@ -92,8 +92,11 @@ TForm1& TForm2::ScoreBoard() {
 void TForm2::ConnectStart(QPushButton* button, void (TForm2::*handler)()) {
   // The board, and with it the gate, exists once the first start button is pressed; no handler
   // can be running before that, so creating it here does not pass another handler by.
-  connect(button, &QPushButton::clicked, this,
-          [this, handler] { ScoreBoard().gate().Run([this, handler] { (this->*handler)(); }); });
+  // A failure to create it (out of memory) is shown like a handler's, never let into the loop.
+  connect(button, &QPushButton::clicked, this, [this, handler] {
+    if (board_ == nullptr) HandlerGate().Run([this] { ScoreBoard(); });
+    if (board_ != nullptr) board_->gate().Run([this, handler] { (this->*handler)(); });
+  });
 }
 
 void TForm2::FormCreate() {
