@@ -54,6 +54,7 @@ using markwick::TForm1;
 using markwick::TForm2;
 using markwick::testing::ClickButton;
 using markwick::testing::ClickCell;
+using markwick::testing::PeerOf;
 using markwick::testing::ProgramWindows;
 using Clock = std::chrono::steady_clock;
 
@@ -239,8 +240,8 @@ class Bench {
     first->Start(true, QStringLiteral("先攻 太郎"));
     second->Start(false, QStringLiteral("後攻 花子"));
     RunUntil([&] {
-      return first->board().link().IsOutgoingConnected() &&
-             second->board().link().IsOutgoingConnected() &&
+      return PeerOf(first->board()).IsOutgoingConnected() &&
+             PeerOf(second->board()).IsOutgoingConnected() &&
              first->board().StringGrid1->Cell(4, 0) == QStringLiteral("後攻 花子") &&
              second->board().StringGrid1->Cell(4, 0) == QStringLiteral("先攻 太郎");
     });
@@ -301,7 +302,7 @@ class Bench {
     std::optional<Clock::time_point> opened;
     std::optional<Clock::time_point> arrived;
     const QMetaObject::Connection behind_handler =
-        QObject::connect(&receiver.board().link(), &PeerLink::incomingDataArrived, [&] {
+        QObject::connect(&PeerOf(receiver.board()), &PeerLink::incomingDataArrived, [&] {
           if (!opened && receiver.TurnOpen()) {
             opened = Clock::now();
             arrived = socket_events_.latest;

@@ -2,11 +2,10 @@
 // the link's events, which set the captions, exchange the names and take in the rival's turns.
 #include <QLineEdit>
 #include <QPointer>
-#include <QTcpSocket>
 
 #include "board_window.h"
 #include "handler_gate.h"
-#include "link/peer_link.h"
+#include "link/link_port.h"
 #include "score_grid.h"
 #include "start_dialog.h"
 
@@ -21,20 +20,20 @@ constexpr quint16 kSecondPlayerPort = 50100;
 
 void TForm1::ConnectLink() {
   // Opening the listener reports at once, so the start action's role caption replaces it.
-  connect(link_, &PeerLink::listening, this, [this] { ServerSocket1Listen(); });
+  connect(link_, &LinkPort::listening, this, [this] { ServerSocket1Listen(); });
   // The accepted connection is held by a guarded pointer while its handler waits its turn.
-  connect(link_, &PeerLink::incomingAccepted, this,
+  connect(link_, &LinkPort::incomingAccepted, this,
           gate_.Entry(this, &TForm1::ServerSocket1ClientConnect));
-  connect(link_, &PeerLink::outgoingConnected, this,
+  connect(link_, &LinkPort::outgoingConnected, this,
           gate_.Entry(this, &TForm1::ClientSocket1Connect));
-  connect(link_, &PeerLink::outgoingDisconnected, this,
+  connect(link_, &LinkPort::outgoingDisconnected, this,
           gate_.Entry(this, &TForm1::ClientSocket1Disconnect));
-  connect(link_, &PeerLink::outgoingDataArrived, this,
+  connect(link_, &LinkPort::outgoingDataArrived, this,
           gate_.Entry(this, &TForm1::ClientSocket1Read));
-  connect(link_, &PeerLink::incomingDataArrived, this,
+  connect(link_, &LinkPort::incomingDataArrived, this,
           gate_.Entry(this, &TForm1::ServerSocket1ClientRead));
   // A failure that a link event brought: the error box, in turn with the other handlers.
-  connect(link_, &PeerLink::failed, this,
+  connect(link_, &LinkPort::failed, this,
           [this](const QString& message) { gate_.Run([message] { throw LinkError(message); }); });
 }
 
@@ -59,7 +58,7 @@ void TForm1::ServerSocket1Listen() {
   setWindowTitle(QStringLiteral("Markwick = Server = 接続待ち"));
 }
 
-void TForm1::ServerSocket1ClientConnect(const QPointer<QTcpSocket>& incoming) {
+void TForm1::ServerSocket1ClientConnect(const QPointer<QObject>& incoming) {
   setWindowTitle(QStringLiteral("Markwick = Server = 接続中 "));
   const MatchState& s = engine_->state();
   if (s.RoundNo != 1) return;

@@ -13,7 +13,7 @@
 #include "auto_size_label.h"
 #include "form_font.h"
 #include "handler_gate.h"
-#include "link/peer_link.h"
+#include "link/link_port.h"
 #include "message_boxes.h"
 #include "score_grid.h"
 #include "start_dialog.h"
@@ -50,7 +50,7 @@ TForm1::TForm1(TForm2& main_window)
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
       main_window_(main_window),
-      link_(new PeerLink(this)) {
+      link_(MakeLinkPort(this)) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Markwick"));
   setFixedSize(270, 229);

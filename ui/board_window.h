@@ -17,12 +17,11 @@
 class QFrame;
 class QLineEdit;
 class QPushButton;
-class QTcpSocket;
 
 namespace markwick {
 
 class AutoSizeLabel;
-class PeerLink;
+class LinkPort;
 class ScoreGrid;
 class TForm2;
 
@@ -41,7 +40,7 @@ class TForm1 : public QWidget, public Board {
   MatchEngine& engine() { return *engine_; }
   const MatchEngine& engine() const { return *engine_; }
   TForm2& main_window() { return main_window_; }
-  PeerLink& link() { return *link_; }
+  LinkPort& link() { return *link_; }
   // The program's handler gate: every handler of this window and of the start dialog runs
   // through it.
   HandlerGate& gate() { return gate_; }
@@ -61,7 +60,7 @@ class TForm1 : public QWidget, public Board {
   // Link events. ServerSocket1Listen runs at once, inside the start action that opens the
   // listener; the others are entered through the handler gate.
   void ServerSocket1Listen();
-  void ServerSocket1ClientConnect(const QPointer<QTcpSocket>& incoming);
+  void ServerSocket1ClientConnect(const QPointer<QObject>& incoming);
   void ClientSocket1Connect();
   void ClientSocket1Disconnect();
   void ClientSocket1Read();
@@ -108,7 +107,7 @@ class TForm1 : public QWidget, public Board {
   TForm2& main_window_;
   HandlerGate gate_;
   std::array<QLineEdit*, 3> dart_boxes_;
-  PeerLink* link_;                     // owned (child of the window)
+  LinkPort* link_;                     // owned (child of the window)
   std::optional<MatchEngine> engine_;  // created last: it writes the start texts
 };
 

@@ -27,6 +27,7 @@ using markwick::TForm2;
 using markwick::testing::ClickButton;
 using markwick::testing::ClickCell;
 using markwick::testing::ModalBoxAnswerer;
+using markwick::testing::PeerOf;
 using markwick::testing::ProgramWindows;
 using markwick::testing::RivalConnection;
 using markwick::testing::RivalListener;
@@ -135,8 +136,8 @@ class TwoBoardsTest : public QObject {
     QVERIFY(first_->board().isVisible());
     second_->Start(false, second_name);
 
-    QTRY_VERIFY(first_->board().link().IsOutgoingConnected());
-    QTRY_VERIFY(second_->board().link().IsOutgoingConnected());
+    QTRY_VERIFY(PeerOf(first_->board()).IsOutgoingConnected());
+    QTRY_VERIFY(PeerOf(second_->board()).IsOutgoingConnected());
     QTRY_COMPARE(first_->RivalName(), second_name);
     QTRY_COMPARE(second_->board().windowTitle(), kAccepted);
     QCOMPARE(first_->board().windowTitle(), kConnected);
@@ -167,10 +168,10 @@ class TwoBoardsTest : public QObject {
     QVERIFY(second_->board().isVisible());
 
     first_->Start(true, "Player1");
-    QVERIFY(first_->board().link().IsListening());
+    QVERIFY(PeerOf(first_->board()).IsListening());
     QCOMPARE(first_->board().windowTitle(), QStringLiteral("Markwick [先攻]"));
-    QCOMPARE(first_->board().link().IncomingConnections().size(), 0);
-    QCOMPARE(second_->board().link().outgoing_state(), markwick::PeerLink::OutgoingState::Closed);
+    QCOMPARE(PeerOf(first_->board()).IncomingConnections().size(), 0);
+    QCOMPARE(PeerOf(second_->board()).outgoing_state(), markwick::PeerLink::OutgoingState::Closed);
     QCOMPARE(answerer_->boxes.size(), 1u);
   }
 
@@ -183,7 +184,7 @@ class TwoBoardsTest : public QObject {
     QCOMPARE(answerer_->boxes[0].text, QStringLiteral("アドレスが指定されていません."));
     QVERIFY(!second_->board().isVisible());
     QTRY_COMPARE(second_->board().windowTitle(), kDisconnected);
-    QVERIFY(second_->board().link().IsListening());
+    QVERIFY(PeerOf(second_->board()).IsListening());
 
     second_->Start(false, "Player2");
     QVERIFY(second_->board().isVisible());
@@ -203,7 +204,7 @@ class TwoBoardsTest : public QObject {
     QTRY_COMPARE(second_->board().windowTitle(), kDisconnected);
     QTRY_COMPARE(first_->board().windowTitle(), kDisconnected);
     QCOMPARE(second_->RivalName(), QStringLiteral("Player1"));
-    QVERIFY(first_->board().link().IncomingConnections().isEmpty());
+    QVERIFY(PeerOf(first_->board()).IncomingConnections().isEmpty());
     QCOMPARE(first_->RivalName(), QStringLiteral("SecondPlayer"));
   }
 
@@ -301,8 +302,8 @@ class TwoBoardsTest : public QObject {
     QCOMPARE(second_->state().MarkCount, first_->state().r_MarkCount);
 
     // A Turn message that reaches a board after round 20 is left unread: no box, its bytes stay.
-    second_->board().link().SendTurn(QStringLiteral("x,0,0,3,0,0,"));
-    const QList<QTcpSocket*> incoming = first_->board().link().IncomingConnections();
+    PeerOf(second_->board()).SendTurn(QStringLiteral("x,0,0,3,0,0,"));
+    const QList<QTcpSocket*> incoming = PeerOf(first_->board()).IncomingConnections();
     QVERIFY(!incoming.isEmpty());
     QTRY_COMPARE(incoming.front()->bytesAvailable(), qint64{12});
     QCoreApplication::processEvents();
@@ -388,7 +389,7 @@ class TwoBoardsTest : public QObject {
 
     second_->board().close();
     QTRY_COMPARE(first_->board().windowTitle(), kDisconnected);
-    QTRY_VERIFY(first_->board().link().IncomingConnections().isEmpty());
+    QTRY_VERIFY(PeerOf(first_->board()).IncomingConnections().isEmpty());
     QVERIFY(answerer_->boxes.empty());
     QCOMPARE(first_->board().Label6->text(), QStringLiteral("記録入力受付中"));
 
@@ -407,7 +408,7 @@ class TwoBoardsTest : public QObject {
   void turnArrivingWhileABoxIsOpenIsApplied() {
     std::unique_ptr<RivalConnection> rival = StartAgainstScriptedRival();
     QVERIFY(rival);
-    QTcpSocket* incoming = second_->board().link().IncomingConnections().value(0);
+    QTcpSocket* incoming = PeerOf(second_->board()).IncomingConnections().value(0);
     bool turn_arrived = false;
     answerer_->on_box = [&](const markwick::testing::AnsweredBox&) {
       if (answerer_->boxes.size() != 1) return;
@@ -461,7 +462,7 @@ class TwoBoardsTest : public QObject {
     QFETCH(bool, closed);
     std::unique_ptr<RivalConnection> rival = StartAgainstScriptedRival();
     QVERIFY(rival);
-    markwick::PeerLink& link = second_->board().link();
+    markwick::PeerLink& link = PeerOf(second_->board());
     answerer_->on_box = [&](const markwick::testing::AnsweredBox&) {
       // A run that the program does not cut is cut here, so that the test fails, not hangs.
       if (answerer_->boxes.size() > 8 && !link.IncomingConnections().isEmpty()) {
@@ -490,7 +491,7 @@ class TwoBoardsTest : public QObject {
     second_->Start(false, second_name);
     QTRY_COMPARE(first_->RivalName(), second_name);
     QTRY_COMPARE(second_->RivalName(), first_name);
-    QTRY_VERIFY(first_->board().link().IsOutgoingConnected());
+    QTRY_VERIFY(PeerOf(first_->board()).IsOutgoingConnected());
     QVERIFY(answerer_->boxes.empty());
   }
 

@@ -7,6 +7,7 @@
 #include <QWindow>
 #include <QtTest>
 
+#include "link/peer_link_port.h"
 #include "ui/board_window.h"
 #include "ui/score_grid.h"
 #include "ui/start_dialog.h"
@@ -24,6 +25,9 @@ inline QString FormFamily() {
   const QString form = QStringLiteral("ＭＳ Ｐゴシック");
   return QFontDatabase::hasFamily(form) ? form : QStringLiteral("IPAPGothic");
 }
+
+// The PeerLink behind a board's link port: tests link the link directly, not as a module.
+inline PeerLink& PeerOf(TForm1& board) { return static_cast<PeerLinkPort&>(board.link()).peer(); }
 
 // The centre of a grid cell in the board window's coordinates.
 inline QPoint CellCentre(TForm1& board, int col, int row) {
