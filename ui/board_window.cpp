@@ -15,6 +15,7 @@
 #include "handler_gate.h"
 #include "link/link_port.h"
 #include "message_boxes.h"
+#include "placed.h"
 #include "score_grid.h"
 #include "start_dialog.h"
 #include "state_dump.h"
@@ -27,20 +28,6 @@ namespace {
 // again, a text box would lay it out and repaint.
 void SetCaptionIfChanged(AutoSizeLabel* label, const QString& text) {
   if (label->text() != text) label->SetCaption(text);
-}
-
-QLineEdit* MakeDartBox(const QRect& layout, QWidget* parent) {
-  auto* box = new QLineEdit(parent);
-  box->setGeometry(layout);
-  box->setEnabled(false);
-  return box;
-}
-
-QPushButton* MakeDisabledButton(const QString& caption, const QRect& layout, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setGeometry(layout);
-  button->setEnabled(false);
-  return button;
 }
 
 }  // namespace
@@ -59,7 +46,7 @@ TForm1::TForm1(TForm2& main_window)
   StringGrid1 = new ScoreGrid(5, 9, 20, 17, this);
   StringGrid1->setFont(FormFont(16));
   StringGrid1->setGeometry(2, 0, 105, 161);
-  Button2 = MakeDisabledButton(QStringLiteral("修正"), QRect(4, 164, 69, 21), this);
+  Button2 = Placed<QPushButton>(QRect(4, 164, 69, 21), this, QStringLiteral("修正"));
   Label6 = new AutoSizeLabel(QString(), QRect(84, 168, 4, 12), this);
   Bevel1 = new QFrame(this);
   Bevel1->setFrameStyle(QFrame::Panel | QFrame::Sunken);
@@ -71,10 +58,16 @@ TForm1::TForm1(TForm2& main_window)
   Label1 = new AutoSizeLabel(QStringLiteral("1投目"), QRect(80, 192, 30, 12), this);
   Label2 = new AutoSizeLabel(QStringLiteral("2投目"), QRect(124, 192, 30, 12), this);
   Label3 = new AutoSizeLabel(QStringLiteral("3投目"), QRect(168, 192, 30, 12), this);
-  Edit1 = MakeDartBox(QRect(80, 204, 33, 20), this);
-  Edit2 = MakeDartBox(QRect(124, 204, 33, 20), this);
-  Edit3 = MakeDartBox(QRect(168, 204, 33, 20), this);
-  Button1 = MakeDisabledButton(QStringLiteral("送信"), QRect(212, 192, 53, 33), this);
+  Edit1 = Placed<QLineEdit>(QRect(80, 204, 33, 20), this);
+  Edit2 = Placed<QLineEdit>(QRect(124, 204, 33, 20), this);
+  Edit3 = Placed<QLineEdit>(QRect(168, 204, 33, 20), this);
+  Button1 = Placed<QPushButton>(QRect(212, 192, 53, 33), this, QStringLiteral("送信"));
+  // The dart boxes only show; the buttons open with the first turn.
+  for (QWidget* control :
+       {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Edit3),
+        static_cast<QWidget*>(Button1), static_cast<QWidget*>(Button2)}) {
+    control->setEnabled(false);
+  }
   dart_boxes_ = {Edit1, Edit2, Edit3};
 
   StringGrid1->setObjectName(QStringLiteral("StringGrid1"));

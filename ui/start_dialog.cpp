@@ -12,6 +12,7 @@
 #include "form_font.h"
 #include "group_box_frame.h"
 #include "handler_gate.h"
+#include "placed.h"
 #include "settings_file.h"
 #include "utf8_text.h"
 #include "window_placement.h"
@@ -25,22 +26,9 @@ constexpr char16_t kForm[] = u"Form";
 // Created empty and then given its text: a text box created with its text lays it out once in
 // the default font before it takes the dialog's.
 QLineEdit* MakeEdit(const QString& text, const QRect& layout, QWidget* parent) {
-  auto* edit = new QLineEdit(parent);
+  auto* edit = Placed<QLineEdit>(layout, parent);
   edit->setText(text);
-  edit->setGeometry(layout);
   return edit;
-}
-
-QPushButton* MakeButton(const QString& caption, const QRect& layout, QWidget* parent) {
-  auto* button = new QPushButton(caption, parent);
-  button->setGeometry(layout);
-  return button;
-}
-
-QGroupBox* MakeGroupBox(const QString& title, const QRect& layout, QWidget* parent) {
-  auto* box = new QGroupBox(title, parent);
-  box->setGeometry(layout);
-  return box;
 }
 
 }  // namespace
@@ -54,17 +42,17 @@ TForm2::TForm2(QString settings_path)
   setFont(FormFont(12));
   PreloadGroupBoxFrame();  // so that the first paint loads no image format plugin
 
-  GroupBox1 = MakeGroupBox(QStringLiteral("先攻プレイヤー"), QRect(4, 4, 377, 45), this);
+  GroupBox1 = Placed<QGroupBox>(QRect(4, 4, 377, 45), this, QStringLiteral("先攻プレイヤー"));
   Label1 = new AutoSizeLabel(QStringLiteral("プレイヤー名："), QRect(8, 20, 73, 12), GroupBox1);
   Edit1 = MakeEdit(QStringLiteral("Player1"), QRect(84, 16, 201, 20), GroupBox1);
-  Button1 = MakeButton(QStringLiteral("先攻いきます"), QRect(292, 12, 77, 25), GroupBox1);
-  GroupBox2 = MakeGroupBox(QStringLiteral("後攻プレイヤー"), QRect(4, 52, 377, 45), this);
+  Button1 = Placed<QPushButton>(QRect(292, 12, 77, 25), GroupBox1, QStringLiteral("先攻いきます"));
+  GroupBox2 = Placed<QGroupBox>(QRect(4, 52, 377, 45), this, QStringLiteral("後攻プレイヤー"));
   Label3 = new AutoSizeLabel(QStringLiteral("プレイヤー名："), QRect(8, 20, 73, 12), GroupBox2);
   Edit2 = MakeEdit(QStringLiteral("Player2"), QRect(84, 16, 201, 20), GroupBox2);
-  Button2 = MakeButton(QStringLiteral("後攻待ちます"), QRect(292, 16, 77, 25), GroupBox2);
+  Button2 = Placed<QPushButton>(QRect(292, 16, 77, 25), GroupBox2, QStringLiteral("後攻待ちます"));
   Label5 = new AutoSizeLabel(QStringLiteral("相手のIPアドレス："), QRect(8, 108, 92, 12), this);
   Edit3 = MakeEdit(QStringLiteral("XXX.XXX.XXX.XXX"), QRect(104, 104, 273, 20), this);
-  Button3 = MakeButton(QStringLiteral("設定しないでGo"), QRect(8, 132, 89, 17), this);
+  Button3 = Placed<QPushButton>(QRect(8, 132, 89, 17), this, QStringLiteral("設定しないでGo"));
   Label2 =
       new AutoSizeLabel(QStringLiteral("使用ポート：50100、50001"), QRect(248, 136, 129, 12), this);
 
