@@ -3,20 +3,6 @@
 #include "codec/sjis_codec.h"
 
 namespace markwick {
-namespace {
-
-// A byte that can be the second byte of a double-byte character.
-bool IsSjisTrailByte(char byte) {
-  const auto b = static_cast<unsigned char>(byte);
-  return b >= 0x40 && b <= 0xFC && b != 0x7F;
-}
-
-}  // namespace
-
-bool IsSjisLeadByte(char byte) {
-  const auto b = static_cast<unsigned char>(byte);
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
 
 qsizetype SjisCharLength(QByteArrayView bytes, qsizetype pos) {
   if (pos < 0 || pos >= bytes.size()) return 0;

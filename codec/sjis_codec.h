@@ -34,7 +34,16 @@ QByteArray EncodeSjis(QStringView text);
 QString DecodeSjis(QByteArrayView bytes);
 
 // True for a byte that starts a double-byte character when a second byte follows.
-bool IsSjisLeadByte(char byte);
+constexpr bool IsSjisLeadByte(char byte) {
+  const auto b = static_cast<unsigned char>(byte);
+  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
+}
+
+// True for a byte that can be the second byte of a double-byte character.
+constexpr bool IsSjisTrailByte(char byte) {
+  const auto b = static_cast<unsigned char>(byte);
+  return b >= 0x40 && b <= 0xFC && b != 0x7F;
+}
 
 // Length in bytes of the character that starts at bytes[pos]: 2 for a lead byte followed by a
 // byte that can be second, 1 otherwise (also for a lead byte that is the last byte, a truncated

@@ -29,12 +29,6 @@ constexpr uint8_t kUserLastLead = 0xF9;
 constexpr char16_t kUserFirst = 0xE000;
 constexpr char16_t kUserLast = kUserFirst + (kUserLastLead - kUserFirstLead + 1) * kSecondBytes - 1;
 
-// The byte classes of sjis_codec.h, repeated here where every byte of a text passes.
-constexpr bool IsLeadByte(uint8_t b) {
-  return (b >= 0x81 && b <= 0x9F) || (b >= 0xE0 && b <= 0xFC);
-}
-constexpr bool IsTrailByte(uint8_t b) { return b >= 0x40 && b <= 0xFC && b != 0x7F; }
-
 constexpr int SecondIndex(uint8_t second) { return second - 0x40 - (second > 0x7F ? 1 : 0); }
 
 constexpr uint8_t SecondByteOf(int index) {
@@ -178,7 +172,8 @@ QString DecodeSjis(QByteArrayView bytes) {
     if (byte < 0x80) {
       out[n++] = byte;
       pos += 1;
-    } else if (IsLeadByte(byte) && pos + 1 < size && IsTrailByte(in[pos + 1])) {
+    } else if (IsSjisLeadByte(static_cast<char>(byte)) && pos + 1 < size &&
+               IsSjisTrailByte(static_cast<char>(in[pos + 1]))) {
       const char16_t c = PairCharacter(byte, in[pos + 1]);
       out[n++] = c != 0 ? c : kReplacement;
       pos += 2;

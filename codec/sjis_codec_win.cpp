@@ -21,8 +21,6 @@ namespace {
 
 constexpr UINT kCodePage = 932;
 
-bool IsSecondByte(unsigned char b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-
 // Single bytes that Windows maps although code page 932 leaves them undefined.
 bool IsUndefinedSingleByte(unsigned char b) { return b == 0x80 || b == 0xA0 || b >= 0xFD; }
 
@@ -42,7 +40,7 @@ bool AllDefined(QByteArrayView bytes) {
   for (qsizetype pos = 0; pos < bytes.size();) {
     const auto b = static_cast<unsigned char>(bytes[pos]);
     if (IsSjisLeadByte(bytes[pos])) {
-      if (pos + 1 >= bytes.size() || !IsSecondByte(static_cast<unsigned char>(bytes[pos + 1]))) {
+      if (pos + 1 >= bytes.size() || !IsSjisTrailByte(bytes[pos + 1])) {
         return false;
       }
       pos += 2;
@@ -100,7 +98,7 @@ QString DecodeSjis(QByteArrayView bytes) {
   for (qsizetype pos = 0; pos < bytes.size();) {
     const auto b = static_cast<unsigned char>(bytes[pos]);
     if (IsSjisLeadByte(bytes[pos])) {
-      if (pos + 1 < bytes.size() && IsSecondByte(static_cast<unsigned char>(bytes[pos + 1]))) {
+      if (pos + 1 < bytes.size() && IsSjisTrailByte(bytes[pos + 1])) {
         AppendOne(text, bytes.data() + pos, 2);
         pos += 2;
       } else {

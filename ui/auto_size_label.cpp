@@ -10,10 +10,12 @@ AutoSizeLabel::AutoSizeLabel(const QString& text, const QRect& layout, QWidget* 
     : QLabel(parent), layout_(layout) {
   setAlignment(Qt::AlignLeft | Qt::AlignTop);
   setTextFormat(Qt::PlainText);
-  SetCaption(text);
+  setText(text);
+  FitWidth();
 }
 
 void AutoSizeLabel::SetCaption(const QString& text) {
+  if (text == this->text()) return;  // measuring it again would change nothing
   setText(text);
   FitWidth();
 }

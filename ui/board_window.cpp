@@ -22,15 +22,7 @@
 #include "utf8_text.h"
 
 namespace markwick {
-namespace {
-
-// The set-text paths leave a control alone when its text stays: a label would measure its text
-// again, a text box would lay it out and repaint.
-void SetCaptionIfChanged(AutoSizeLabel* label, const QString& text) {
-  if (label->text() != text) label->SetCaption(text);
-}
-
-}  // namespace
+namespace {}  // namespace
 
 TForm1::TForm1(TForm2& main_window)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -154,7 +146,7 @@ void TForm1::SetCellText(int col, int row, std::string_view text) {
 
 std::string TForm1::CellText(int col, int row) const { return ToUtf8(StringGrid1->Cell(col, row)); }
 
-void TForm1::SetStatusText(std::string_view text) { SetCaptionIfChanged(Label6, FromUtf8(text)); }
+void TForm1::SetStatusText(std::string_view text) { Label6->SetCaption(FromUtf8(text)); }
 
 void TForm1::SetStatusColour(StatusColour colour) {
   QPalette palette = Label6->palette();
@@ -172,11 +164,12 @@ void TForm1::SetStatusColour(StatusColour colour) {
   Label6->setPalette(palette);
 }
 
-void TForm1::SetRoundText(std::string_view text) { SetCaptionIfChanged(Label5, FromUtf8(text)); }
+void TForm1::SetRoundText(std::string_view text) { Label5->SetCaption(FromUtf8(text)); }
 
-void TForm1::SetRoundMaxText(std::string_view text) { SetCaptionIfChanged(Label4, FromUtf8(text)); }
+void TForm1::SetRoundMaxText(std::string_view text) { Label4->SetCaption(FromUtf8(text)); }
 
 void TForm1::SetDartText(int dart, std::string_view text) {
+  // A text box given its own text again would lay it out and repaint for nothing.
   QLineEdit* box = dart_boxes_.at(static_cast<size_t>(dart));
   const QString shown = FromUtf8(text);
   if (box->text() != shown) box->setText(shown);
