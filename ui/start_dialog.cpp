@@ -23,14 +23,6 @@ namespace {
 constexpr char16_t kParameter[] = u"Parameter";
 constexpr char16_t kForm[] = u"Form";
 
-// Created empty and then given its text: a text box created with its text lays it out once in
-// the default font before it takes the dialog's.
-QLineEdit* MakeEdit(const QString& text, const QRect& layout, QWidget* parent) {
-  auto* edit = Placed<QLineEdit>(layout, parent);
-  edit->setText(text);
-  return edit;
-}
-
 }  // namespace
 
 TForm2::TForm2(QString settings_path)
@@ -44,14 +36,17 @@ TForm2::TForm2(QString settings_path)
 
   GroupBox1 = Placed<QGroupBox>(QRect(4, 4, 377, 45), this, QStringLiteral("先攻プレイヤー"));
   Label1 = new AutoSizeLabel(QStringLiteral("プレイヤー名："), QRect(8, 20, 73, 12), GroupBox1);
-  Edit1 = MakeEdit(QStringLiteral("Player1"), QRect(84, 16, 201, 20), GroupBox1);
+  // The text boxes are created empty: their layout texts ("Player1", "Player2",
+  // "XXX.XXX.XXX.XXX") are always replaced at creation by what the settings file gives, its
+  // defaults included, and a text box created with a text lays it out in the default font first.
+  Edit1 = Placed<QLineEdit>(QRect(84, 16, 201, 20), GroupBox1);
   Button1 = Placed<QPushButton>(QRect(292, 12, 77, 25), GroupBox1, QStringLiteral("先攻いきます"));
   GroupBox2 = Placed<QGroupBox>(QRect(4, 52, 377, 45), this, QStringLiteral("後攻プレイヤー"));
   Label3 = new AutoSizeLabel(QStringLiteral("プレイヤー名："), QRect(8, 20, 73, 12), GroupBox2);
-  Edit2 = MakeEdit(QStringLiteral("Player2"), QRect(84, 16, 201, 20), GroupBox2);
+  Edit2 = Placed<QLineEdit>(QRect(84, 16, 201, 20), GroupBox2);
   Button2 = Placed<QPushButton>(QRect(292, 16, 77, 25), GroupBox2, QStringLiteral("後攻待ちます"));
   Label5 = new AutoSizeLabel(QStringLiteral("相手のIPアドレス："), QRect(8, 108, 92, 12), this);
-  Edit3 = MakeEdit(QStringLiteral("XXX.XXX.XXX.XXX"), QRect(104, 104, 273, 20), this);
+  Edit3 = Placed<QLineEdit>(QRect(104, 104, 273, 20), this);
   Button3 = Placed<QPushButton>(QRect(8, 132, 89, 17), this, QStringLiteral("設定しないでGo"));
   Label2 =
       new AutoSizeLabel(QStringLiteral("使用ポート：50100、50001"), QRect(248, 136, 129, 12), this);
