@@ -30,6 +30,21 @@ FcConfig* LoadSystemFontConfig() {
   return nullptr;
 }
 
+bool HasFontFamily(const char* utf8_family) {
+  FcPattern* pattern = FcPatternCreate();
+  FcObjectSet* objects = FcObjectSetBuild(FC_FAMILY, nullptr);
+  FcFontSet* fonts = nullptr;
+  if (pattern != nullptr && objects != nullptr &&
+      FcPatternAddString(pattern, FC_FAMILY, reinterpret_cast<const FcChar8*>(utf8_family))) {
+    fonts = FcFontList(nullptr, pattern, objects);
+  }
+  const bool found = fonts != nullptr && fonts->nfont > 0;
+  if (fonts != nullptr) FcFontSetDestroy(fonts);
+  if (objects != nullptr) FcObjectSetDestroy(objects);
+  if (pattern != nullptr) FcPatternDestroy(pattern);
+  return found;
+}
+
 void InstallSystemFontConfig() {
   FcConfig* config = LoadSystemFontConfig();
   if (config == nullptr) return;

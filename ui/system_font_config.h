@@ -14,6 +14,12 @@ namespace markwick {
 // set, which only it reads).
 FcConfig* LoadSystemFontConfig();
 
+// Whether a font with this family name, in any of the languages it names its family in, is
+// among the fonts fontconfig lists; a substitution rule for the name does not count. Cheaper
+// than asking Qt's font database, which runs the configuration's substitution rules for a name
+// no font has.
+bool HasFontFamily(const char* utf8_family);
+
 // Makes that configuration fontconfig's current one; where there is none, fontconfig
 // initialises itself when first asked, as without this. Call before anything asks fontconfig:
 // Qt's font database does when it resolves its first font.
