@@ -56,6 +56,23 @@ class SystemFontConfigTest : public QObject {
     QCOMPARE(chosen, expected);
   }
 
+  // A family counts as installed under each of the names its fonts give it, and only then: a
+  // name that the configuration merely substitutes by another font does not.
+  void installedFamilies_data() {
+    QTest::addColumn<QByteArray>("family");
+    QTest::addColumn<bool>("installed");
+    QTest::newRow("own name") << QByteArray("IPAPGothic") << true;
+    QTest::newRow("Japanese name") << QByteArray("IPA Pゴシック") << true;
+    QTest::newRow("other case") << QByteArray("ipapgothic") << true;
+    QTest::newRow("generic alias") << QByteArray("sans-serif") << false;
+    QTest::newRow("no such font") << QByteArray("ＭＳ Ｐゴシック Markwick") << false;
+  }
+  void installedFamilies() {
+    QFETCH(QByteArray, family);
+    QFETCH(bool, installed);
+    QCOMPARE(markwick::HasFontFamily(family.constData()), installed);
+  }
+
   // Where fontconfig's own initialisation would do more than load the files (a built-in
   // configuration for one that fails to parse, its default cache folders where none is named,
   // its debugging output), nothing is loaded, so that fontconfig initialises itself.
