@@ -12,8 +12,10 @@ trap 'rm -rf "$scratch"' EXIT
 failed=0
 for binary in "$@"; do
   binary=$(realpath "$binary")
-  interpreter=$(readelf -l "$binary" | sed -n 's/.*Requesting program interpreter: \(.*\)]/\1/p')
-  interpreter=${interpreter:-$(readelf -l /bin/sh | sed -n 's/.*interpreter: \(.*\)]/\1/p')}
+  # The dynamic loader lists what it would load; a shared object (the module) names none of its
+  # own, so the system's is asked.
+  interpreter=$(readelf -l "$binary" /bin/sh | sed -n 's/.*Requesting program interpreter: \(.*\)]/\1/p' |
+    head -n 1)
   # Stand-ins of every library it needs, in the folder it is started from.
   rm -f "$scratch"/*
   "$interpreter" --list "$binary" | awk '$2 == "=>" && $3 ~ /^\// {print $3}' |
