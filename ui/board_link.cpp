@@ -23,18 +23,18 @@ void TForm1::ConnectLink() {
   connect(link_, &LinkPort::listening, this, [this] { ServerSocket1Listen(); });
   // The accepted connection is held by a guarded pointer while its handler waits its turn.
   connect(link_, &LinkPort::incomingAccepted, this,
-          gate_.Entry(this, &TForm1::ServerSocket1ClientConnect));
+          gate().Entry(this, &TForm1::ServerSocket1ClientConnect));
   connect(link_, &LinkPort::outgoingConnected, this,
-          gate_.Entry(this, &TForm1::ClientSocket1Connect));
+          gate().Entry(this, &TForm1::ClientSocket1Connect));
   connect(link_, &LinkPort::outgoingDisconnected, this,
-          gate_.Entry(this, &TForm1::ClientSocket1Disconnect));
+          gate().Entry(this, &TForm1::ClientSocket1Disconnect));
   connect(link_, &LinkPort::outgoingDataArrived, this,
-          gate_.Entry(this, &TForm1::ClientSocket1Read));
+          gate().Entry(this, &TForm1::ClientSocket1Read));
   connect(link_, &LinkPort::incomingDataArrived, this,
-          gate_.Entry(this, &TForm1::ServerSocket1ClientRead));
+          gate().Entry(this, &TForm1::ServerSocket1ClientRead));
   // A failure that a link event brought: the error box, in turn with the other handlers.
   connect(link_, &LinkPort::failed, this,
-          [this](const QString& message) { gate_.Run([message] { throw LinkError(message); }); });
+          [this](const QString& message) { gate().Run([message] { throw LinkError(message); }); });
 }
 
 void TForm1::StartLink(PlayerRole role, const QString& rival_host) {

@@ -74,10 +74,10 @@ TForm1::TForm1(TForm2& main_window)
   setTabOrder(Button1, Button2);
 
   connect(StringGrid1, &ScoreGrid::CellSelected, this,
-          gate_.Entry(this, &TForm1::StringGrid1SelectCell));
-  connect(Button1, &QPushButton::clicked, this, gate_.Entry(this, &TForm1::Button1Click));
-  connect(Button2, &QPushButton::clicked, this, gate_.Entry(this, &TForm1::Button2Click));
-  connect(Label6, &AutoSizeLabel::clicked, this, gate_.Entry(this, &TForm1::Label6Click));
+          gate().Entry(this, &TForm1::StringGrid1SelectCell));
+  connect(Button1, &QPushButton::clicked, this, gate().Entry(this, &TForm1::Button1Click));
+  connect(Button2, &QPushButton::clicked, this, gate().Entry(this, &TForm1::Button2Click));
+  connect(Label6, &AutoSizeLabel::clicked, this, gate().Entry(this, &TForm1::Label6Click));
 
   ConnectLink();
 
@@ -105,6 +105,8 @@ void TForm1::Label6Click() {
   ShowMessage(StateDumpSecondText(engine_->state()));
 }
 
+HandlerGate& TForm1::gate() { return main_window_.gate(); }
+
 void TForm1::FormShow() { main_window_.hide(); }
 
 void TForm1::FormClose() {
@@ -121,7 +123,7 @@ void TForm1::showEvent(QShowEvent* event) {
 
 void TForm1::closeEvent(QCloseEvent* event) {
   event->accept();
-  gate_.RunClosing([this] { FormClose(); });
+  gate().RunClosing([this] { FormClose(); });
 }
 
 void TForm1::CentreOverMainWindow() {

@@ -12,7 +12,6 @@
 
 #include "engine/board.h"
 #include "engine/match_engine.h"
-#include "handler_gate.h"
 
 class QFrame;
 class QLineEdit;
@@ -23,6 +22,7 @@ namespace markwick {
 class AutoSizeLabel;
 class LinkPort;
 class ScoreGrid;
+class HandlerGate;
 class TForm2;
 
 // The role chosen in the start dialog; it decides the ports of the peer link.
@@ -41,9 +41,9 @@ class TForm1 : public QWidget, public Board {
   const MatchEngine& engine() const { return *engine_; }
   TForm2& main_window() { return main_window_; }
   LinkPort& link() { return *link_; }
-  // The program's handler gate: every handler of this window and of the start dialog runs
-  // through it.
-  HandlerGate& gate() { return gate_; }
+  // The program's handler gate (the start dialog's): every handler of this window runs through
+  // it.
+  HandlerGate& gate();
 
   // The start buttons' link set-up for the role, towards the rival's host: opens the listener
   // (and, playing second, the outgoing connection). Throws std::exception on a failure.
@@ -105,7 +105,6 @@ class TForm1 : public QWidget, public Board {
   void ConnectLink();
 
   TForm2& main_window_;
-  HandlerGate gate_;
   std::array<QLineEdit*, 3> dart_boxes_;
   LinkPort* link_;                     // owned (child of the window)
   std::optional<MatchEngine> engine_;  // created last: it writes the start texts

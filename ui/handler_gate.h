@@ -4,7 +4,8 @@
 // and the program goes on with the next event: nothing escapes into the event loop. While a
 // handler runs (also while it waits for a modal box it opened), a handler that arrives is
 // queued and runs after it has finished, in order of arrival, so that handlers never nest.
-// The score board window owns the program's gate; the start dialog's handlers use it too.
+// The start dialog, the program's main window, owns the program's gate; the score board's
+// handlers use it too.
 #pragma once
 
 #include <deque>

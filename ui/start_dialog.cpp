@@ -11,7 +11,6 @@
 #include "board_window.h"
 #include "form_font.h"
 #include "group_box_frame.h"
-#include "handler_gate.h"
 #include "placed.h"
 #include "settings_file.h"
 #include "utf8_text.h"
@@ -57,29 +56,22 @@ TForm2::TForm2(QString settings_path)
   setTabOrder(Button2, Edit3);
   setTabOrder(Edit3, Button3);
 
-  ConnectStart(Button1, &TForm2::Button1Click);
-  ConnectStart(Button2, &TForm2::Button2Click);
-  ConnectStart(Button3, &TForm2::Button3Click);
+  // The handlers create the score board (ScoreBoard) when it does not exist yet, inside the
+  // gate: a failure to create it is shown like any handler's.
+  connect(Button1, &QPushButton::clicked, this, gate_.Entry(this, &TForm2::Button1Click));
+  connect(Button2, &QPushButton::clicked, this, gate_.Entry(this, &TForm2::Button2Click));
+  connect(Button3, &QPushButton::clicked, this, gate_.Entry(this, &TForm2::Button3Click));
 
   FormCreate();
 }
 
-// The board is a window of its own (no Qt parent) and refers to the dialog: it goes first.
-TForm2::~TForm2() { board_.reset(); }
+// Out of line, where TForm1 is complete. The board, a window of its own that refers to the
+// dialog and its gate, is the last member and so goes first.
+TForm2::~TForm2() = default;
 
 TForm1& TForm2::ScoreBoard() {
   if (board_ == nullptr) board_ = std::make_unique<TForm1>(*this);
   return *board_;
-}
-
-void TForm2::ConnectStart(QPushButton* button, void (TForm2::*handler)()) {
-  // The board, and with it the gate, exists once the first start button is pressed; no handler
-  // can be running before that, so creating it here does not pass another handler by.
-  // A failure to create it (out of memory) is shown like a handler's, never let into the loop.
-  connect(button, &QPushButton::clicked, this, [this, handler] {
-    if (board_ == nullptr) HandlerGate().Run([this] { ScoreBoard(); });
-    if (board_ != nullptr) board_->gate().Run([this, handler] { (this->*handler)(); });
-  });
 }
 
 void TForm2::FormCreate() {
@@ -128,12 +120,7 @@ void TForm2::FormClose() { QCoreApplication::quit(); }
 
 void TForm2::closeEvent(QCloseEvent* event) {
   event->accept();
-  // Without a board no handler has run yet, nor can one be running.
-  if (board_ == nullptr) {
-    FormClose();
-    return;
-  }
-  board_->gate().Run([this] { FormClose(); });
+  gate_.Run([this] { FormClose(); });
 }
 
 }  // namespace markwick

@@ -7,6 +7,8 @@
 #include <QWidget>
 #include <memory>
 
+#include "handler_gate.h"
+
 class QGroupBox;
 class QLineEdit;
 class QPushButton;
@@ -31,6 +33,9 @@ class TForm2 : public QWidget {
   // buttons' handlers run through its handler gate.
   TForm1& ScoreBoard();
   const QString& settings_path() const { return settings_path_; }
+  // The program's handler gate: every handler of this window and of the score board runs
+  // through it.
+  HandlerGate& gate() { return gate_; }
 
   // Handlers; each is entered through the handler gate.
   void Button1Click();
@@ -63,11 +68,10 @@ class TForm2 : public QWidget {
   void FormCreate();
   // The steps of the two role buttons, in their order.
   void StartMatch(PlayerRole role);
-  // Connects a start button to its handler, run through the score board's gate.
-  void ConnectStart(QPushButton* button, void (TForm2::*handler)());
 
   QString settings_path_;
-  std::unique_ptr<TForm1> board_;  // refers to the dialog: destroyed first, in ~TForm2
+  HandlerGate gate_;               // outlives the board, whose handlers it runs
+  std::unique_ptr<TForm1> board_;  // refers to the dialog and the gate: destroyed first
 };
 
 }  // namespace markwick
