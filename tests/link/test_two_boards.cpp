@@ -4,8 +4,8 @@
 // Against a scripted first player (scripted_rival.h) the second program takes broken and
 // hostile bytes.
 //
-// Both programs share one handler gate here, so a handler of one program (with its boxes) runs
-// to its end before a handler of the other starts; message boxes are answered in that order.
+// Each program has its own handler gate, as two programs do; the modal boxes of one process
+// are answered in the order they open.
 #include <QLineEdit>
 #include <QTcpServer>
 #include <QTemporaryDir>
