@@ -7,18 +7,12 @@
 #include "ui/form_font.h"
 #include "ui/settings_file.h"
 #include "ui/start_dialog.h"
-#ifdef MARKWICK_SYSTEM_FONT_CONFIG
-#include "ui/system_font_config.h"
-#endif
 
 int main(int argc, char* argv[]) {
   // The program takes no command line: Qt is given the program name only.
   int qt_argc = argc > 0 ? 1 : 0;
   QApplication application(qt_argc, argv);
-#ifdef MARKWICK_SYSTEM_FONT_CONFIG
-  markwick::InstallSystemFontConfig();  // before the first font is resolved
-#endif
-  markwick::InstallFormFont();
+  markwick::InstallFormFont();  // before the first font is resolved
 
   markwick::TForm2 Form2(
       markwick::SettingsFile::PathForExecutable(QCoreApplication::applicationFilePath()));

@@ -36,10 +36,16 @@ const QString& FormFamily() {
 
 // The embedded font (6 MB) is read only when needed.
 void InstallFormFont() {
-  if (FormFamily() == kFormFamily) return;
-  if (!Installed(kStandInFamily)) {
-    QFontDatabase::addApplicationFont(kEmbeddedStandIn);
-  }
+  static const bool installed = [] {
+#ifdef MARKWICK_SYSTEM_FONT_CONFIG
+    InstallSystemFontConfig();  // before fontconfig is asked anything, below included
+#endif
+    if (FormFamily() != kFormFamily && !Installed(kStandInFamily)) {
+      QFontDatabase::addApplicationFont(kEmbeddedStandIn);
+    }
+    return true;
+  }();
+  static_cast<void>(installed);
 }
 
 QFont FormFont(int pixel_height) {
