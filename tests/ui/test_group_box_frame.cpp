@@ -11,16 +11,6 @@
 #include "ui/form_font.h"
 #include "ui/group_box_frame.h"
 
-namespace {
-
-// Whether any image format plugin is loaded into the process.
-bool ImagePluginLoaded() {
-  QFile maps(QStringLiteral("/proc/self/maps"));
-  return maps.open(QIODevice::ReadOnly) && maps.readAll().contains("/imageformats/");
-}
-
-}  // namespace
-
 class GroupBoxFrameTest : public QObject {
   Q_OBJECT
 
@@ -35,7 +25,11 @@ class GroupBoxFrameTest : public QObject {
     box.setFont(markwick::FormFont(12));
     box.resize(377, 45);
     const QImage preloaded_at_start = box.grab().toImage();
-    QVERIFY(!ImagePluginLoaded());
+#ifdef Q_OS_LINUX  // a shared Qt's plugins; the Windows build's Qt is static
+    QFile maps(QStringLiteral("/proc/self/maps"));
+    QVERIFY(maps.open(QIODevice::ReadOnly));
+    QVERIFY2(!maps.readAll().contains("/imageformats/"), "an image format plugin was loaded");
+#endif
 
     QPixmapCache::clear();
     const QImage through_qt = box.grab().toImage();  // the style loads the frame itself
