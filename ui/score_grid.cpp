@@ -44,6 +44,8 @@ size_t qHash(const CellLook& look, size_t seed = 0) {
                     look.size.height());
 }
 
+}  // namespace
+
 // Draws one cell: background, centred text at the top, focus frame. A cell's text is laid out
 // and drawn once per look: the drawing is kept as an image and copied on later paints, which
 // gives the same pixels at a fraction of the cost. Empty cells are only filled; painters that
@@ -56,7 +58,7 @@ class CellPainter : public QStyledItemDelegate {
   void Forget() { drawn_.clear(); }
   void SetKeeping(bool keep) {
     keeping_ = keep;
-    drawn_.clear();
+    Forget();
   }
 
   void paint(QPainter* painter, const QStyleOptionViewItem& option,
@@ -114,6 +116,8 @@ class CellPainter : public QStyledItemDelegate {
   bool keeping_ = true;
   mutable QHash<CellLook, QPixmap> drawn_;
 };
+
+namespace {
 
 bool IsNavigationKey(int key) {
   switch (key) {
@@ -242,13 +246,11 @@ void ScoreGrid::focusOutEvent(QFocusEvent* event) {
 }
 
 void ScoreGrid::changeEvent(QEvent* event) {
-  if (event->type() == QEvent::FontChange) static_cast<CellPainter*>(cell_painter_)->Forget();
+  if (event->type() == QEvent::FontChange) cell_painter_->Forget();
   QTableWidget::changeEvent(event);
 }
 
-void ScoreGrid::KeepCellDrawings(bool keep) {
-  static_cast<CellPainter*>(cell_painter_)->SetKeeping(keep);
-}
+void ScoreGrid::KeepCellDrawings(bool keep) { cell_painter_->SetKeeping(keep); }
 
 void ScoreGrid::WithoutRepaints(const std::function<void()>& handle) {
   // The grid and its viewport are held back only while neither is already.

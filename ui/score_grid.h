@@ -16,9 +16,9 @@
 #include <QTableWidget>
 #include <functional>
 
-class QStyledItemDelegate;
-
 namespace markwick {
+
+class CellPainter;
 
 class ScoreGrid : public QTableWidget {
   Q_OBJECT
@@ -63,7 +63,7 @@ class ScoreGrid : public QTableWidget {
   void WithoutRepaints(const std::function<void()>& handle);
   void RepaintCurrentCell();
 
-  QStyledItemDelegate* cell_painter_;  // owned (child of the grid)
+  CellPainter* cell_painter_;  // owned (child of the grid)
 
   bool selecting_ = false;  // the left button went down in the grid and is still held
 };
