@@ -38,14 +38,19 @@ struct ParsedLine {
 bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 
 // Blanks are below 0x40, so no second byte of a pair is taken for one.
-QByteArrayView Trimmed(QByteArrayView text) {
+QByteArrayView TrimmedFront(QByteArrayView text) {
   while (!text.isEmpty() && IsBlank(text.front())) text = text.sliced(1);
+  return text;
+}
+
+QByteArrayView Trimmed(QByteArrayView text) {
+  text = TrimmedFront(text);
   while (!text.isEmpty() && IsBlank(text.back())) text.chop(1);
   return text;
 }
 
 void Classify(QByteArrayView text, ParsedLine& line) {
-  while (!text.isEmpty() && IsBlank(text.front())) text = text.sliced(1);
+  text = TrimmedFront(text);
   if (text.isEmpty() || text.front() == ';') return;
   if (text.front() == '[') {
     // "]" (0x5D) can be the second byte of a pair: step by characters.
@@ -140,14 +145,6 @@ std::optional<Loaded> Load(const QString& path) {
   return loaded;
 }
 
-// The value bytes of the key (everything after "=", not cut), or nullopt.
-std::optional<QByteArray> FindSettingsValue(QByteArrayView content, QStringView section,
-                                            QStringView key) {
-  const Location at = Locate(content, section, key);
-  if (!at.key) return std::nullopt;
-  return at.key->value.toByteArray();
-}
-
 // The file's bytes with the key set to value (already code page 932, no line breaks).
 QByteArray WithSettingsValue(QByteArrayView content, QStringView section, QStringView key,
                              QByteArrayView value) {
@@ -191,9 +188,11 @@ QString SettingsFile::path() const { return path_; }
 QString SettingsFile::ReadString(QStringView section, QStringView key, const QString& def) const {
   const std::optional<Loaded> file = Load(path_);
   if (!file || !file->usable) return def;
-  const std::optional<QByteArray> value = FindSettingsValue(file->bytes, section, key);
-  if (!value) return def;
-  return DecodeSjis(QByteArrayView(*value).first(SjisCutLength(*value, kMaxValueBytes)));
+  const Location at = Locate(file->bytes, section, key);
+  if (!at.key) return def;
+  // The value is everything after "=", as it stands, up to its length limit.
+  const QByteArrayView value = at.key->value;
+  return DecodeSjis(value.first(SjisCutLength(value, kMaxValueBytes)));
 }
 
 int SettingsFile::ReadInteger(QStringView section, QStringView key, int def) const {
