@@ -22,7 +22,6 @@
 #include "utf8_text.h"
 
 namespace markwick {
-namespace {}  // namespace
 
 TForm1::TForm1(TForm2& main_window)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -55,9 +54,7 @@ TForm1::TForm1(TForm2& main_window)
   Edit3 = Placed<QLineEdit>(QRect(168, 204, 33, 20), this);
   Button1 = Placed<QPushButton>(QRect(212, 192, 53, 33), this, QStringLiteral("送信"));
   // The dart boxes only show; the buttons open with the first turn.
-  for (QWidget* control :
-       {static_cast<QWidget*>(Edit1), static_cast<QWidget*>(Edit2), static_cast<QWidget*>(Edit3),
-        static_cast<QWidget*>(Button1), static_cast<QWidget*>(Button2)}) {
+  for (QWidget* control : std::initializer_list<QWidget*>{Edit1, Edit2, Edit3, Button1, Button2}) {
     control->setEnabled(false);
   }
   dart_boxes_ = {Edit1, Edit2, Edit3};
