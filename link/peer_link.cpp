@@ -46,8 +46,6 @@
 #include <algorithm>
 #include <utility>
 
-#include "link/system_errors.h"
-
 #include "codec/sjis_codec.h"
 #include "link/socket_errors.h"
 #include "link/turn_framer.h"
@@ -384,10 +382,8 @@ void PeerLink::OnLookupDone(const QHostInfo& info) {
     StartConnect(*ipv4);
     return;
   }
-  const int code = info.error() != QHostInfo::NoError
-                       ? ResolverCodeForLookup(info.error(), info.errorString())
-                       : EAI_NODATA;  // a name with IPv6 addresses only
-  MoveOutgoing(Outgoing::NoAddress, LookupErrorText(code));
+  MoveOutgoing(Outgoing::NoAddress,
+               LookupErrorText(ResolverCodeForLookup(info.error(), info.errorString())));
 }
 
 void PeerLink::OnOutgoingConnected() {

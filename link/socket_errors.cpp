@@ -79,6 +79,7 @@ int ErrnoForSocketError(QAbstractSocket::SocketError error, QStringView qt_text)
 }
 
 int ResolverCodeForLookup(QHostInfo::HostInfoError error, QStringView qt_text) {
+  if (error == QHostInfo::NoError) return EAI_NODATA;
   if (error == QHostInfo::HostNotFound) return sys::kResolverNoName;
   // Other resolver failures come with the resolver's own text: find the code that has it.
   return sys::ResolverCodeOfText(qt_text).value_or(EAI_FAIL);

@@ -29,7 +29,8 @@ QString AsyncSocketErrorText(int error_number);
 // tells apart the causes that Qt reports under one kind, such as NetworkError.
 int ErrnoForSocketError(QAbstractSocket::SocketError error, QStringView qt_text = {});
 
-// The resolver's code (EAI_*) for a failed QHostInfo lookup.
+// The resolver's code (EAI_*) for a lookup that gave no IPv4 address: its failure, or EAI_NODATA
+// for a name that has IPv6 addresses only (NoError).
 int ResolverCodeForLookup(QHostInfo::HostInfoError error, QStringView qt_text = {});
 
 }  // namespace markwick

@@ -119,6 +119,7 @@ class SocketErrorsTest : public QObject {
 #endif
     QTest::newRow("unknown text") << QHostInfo::UnknownError << "Unknown address type"
                                   << Code(-4, 11003);
+    QTest::newRow("IPv6 addresses only") << QHostInfo::NoError << "" << Code(-5, 11004);
   }
   void mapsLookupFailures() {
     QFETCH(QHostInfo::HostInfoError, error);
