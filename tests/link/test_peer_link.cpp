@@ -686,6 +686,8 @@ class PeerLinkTest : public QObject {
     QTest::newRow("blank rest after two turns")
         << QByteArray("20,19,0,3,1,0,15,0,0,1,0,0, \t") + '\0'
         << QStringList{"20,19,0,3,1,0,", "15,0,0,1,0,0,"};
+    QTest::newRow("rest cut off by a NUL")
+        << QByteArray("20,19,0,3,1,0, ") + '\0' + "xyz" << QStringList{"20,19,0,3,1,0,"};
     QTest::newRow("blanks alone") << QByteArray(" \r\n") << QStringList{" \r\n"};
   }
   void turnsSentBeforeTheRivalLeftAreStillTaken() {
