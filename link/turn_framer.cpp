@@ -1,8 +1,7 @@
 #include "link/turn_framer.h"
 
-#include <algorithm>
-
 #include "codec/sjis_codec.h"
+#include "link/turn_message.h"
 
 namespace markwick {
 
@@ -23,8 +22,9 @@ qsizetype SixthCommaEnd(QByteArrayView bytes) {
 }
 
 bool HoldsNoItem(QByteArrayView bytes) {
-  return std::all_of(bytes.begin(), bytes.end(),
-                     [](char byte) { return static_cast<unsigned char>(byte) <= ' '; });
+  // Every byte above the blank starts an item, in code page 932 as in UTF-8, so the split's own
+  // rules can read the raw bytes.
+  return SplitCommaList(std::string_view(bytes.data(), static_cast<size_t>(bytes.size()))).empty();
 }
 
 qsizetype NextTurnLength(QByteArrayView pending, bool quiet, qsizetype buffer_size) {

@@ -8,8 +8,9 @@
 //   (`quiet`), so a short or malformed message still reaches the parser and shows its error;
 // - the buffer up to its size limit, cut at a character boundary, when it is full without six
 //   commas (a peer that floods the link gets its bytes reported in bounded pieces).
-// A rest made only of bytes of code 32 or less right after a sixth comma (a line end after a
-// turn) is no message: read together with the turn it would give no item, so it is dropped.
+// A rest right after a sixth comma in which the comma-list split finds no item (a line end
+// after a turn) is no message: read together with the turn it would add nothing, so it is
+// dropped.
 // A Name message has no end mark at all: the bytes of one connection are collected, up to
 // kNameBufferSize bytes, and shown as one text.
 //
@@ -32,8 +33,8 @@ qsizetype NextTurnLength(QByteArrayView pending, bool quiet,
 // Length of the front of `bytes` up to and including its sixth comma, or 0 without one.
 qsizetype SixthCommaEnd(QByteArrayView bytes);
 
-// True when `bytes` hold only bytes of code 32 or less (control bytes and the blank), in which
-// the comma-list split finds no item.
+// True when the comma-list split finds no item in `bytes`: only blanks and control bytes, or
+// such bytes up to a NUL, where the split ends the text.
 bool HoldsNoItem(QByteArrayView bytes);
 
 // `name` with `more` appended, cut to at most `buffer_size` bytes at a character boundary.
