@@ -153,7 +153,7 @@ QByteArray EncodeSjis(QStringView text) {
     if (QChar::isHighSurrogate(c) && pos + 1 < text.size() && text[pos + 1].isLowSurrogate()) {
       ++pos;  // beyond the Basic Multilingual Plane: none of it is in the code page
     }
-    const uint16_t code = QChar::isSurrogate(c) ? 0 : CodeOf(c);
+    const uint16_t code = CodeOf(c);  // 0 for every surrogate: the table has none
     if (code > 0xFF) out[n++] = static_cast<char>(code >> 8);
     out[n++] = code != 0 ? static_cast<char>(code & 0xFF) : '?';
   }

@@ -24,6 +24,13 @@ constexpr UINT kCodePage = 932;
 // Single bytes that Windows maps although code page 932 leaves them undefined.
 bool IsUndefinedSingleByte(unsigned char b) { return b == 0x80 || b == 0xA0 || b >= 0xFD; }
 
+// The character of n bytes at pos (as SjisCharLength steps) is a byte that decodes to U+FFFD
+// alone: a lead byte without its second byte, or a byte the code page leaves undefined.
+bool IsLoneUndefined(QByteArrayView bytes, qsizetype pos, qsizetype n) {
+  return n == 1 && (IsSjisLeadByte(bytes[pos]) ||
+                    IsUndefinedSingleByte(static_cast<unsigned char>(bytes[pos])));
+}
+
 // One character of 1 or 2 bytes through the system's table; U+FFFD where it defines none.
 void AppendOne(QString& text, const char* bytes, int length) {
   wchar_t out[2];
@@ -38,16 +45,9 @@ void AppendOne(QString& text, const char* bytes, int length) {
 // True when every character of bytes is defined: then one call decodes them all.
 bool AllDefined(QByteArrayView bytes) {
   for (qsizetype pos = 0; pos < bytes.size();) {
-    const auto b = static_cast<unsigned char>(bytes[pos]);
-    if (IsSjisLeadByte(bytes[pos])) {
-      if (pos + 1 >= bytes.size() || !IsSjisTrailByte(bytes[pos + 1])) {
-        return false;
-      }
-      pos += 2;
-    } else {
-      if (IsUndefinedSingleByte(b)) return false;
-      ++pos;
-    }
+    const qsizetype n = SjisCharLength(bytes, pos);
+    if (IsLoneUndefined(bytes, pos, n)) return false;
+    pos += n;
   }
   return true;
 }
@@ -96,22 +96,13 @@ QString DecodeSjis(QByteArrayView bytes) {
   QString text;
   text.reserve(bytes.size());
   for (qsizetype pos = 0; pos < bytes.size();) {
-    const auto b = static_cast<unsigned char>(bytes[pos]);
-    if (IsSjisLeadByte(bytes[pos])) {
-      if (pos + 1 < bytes.size() && IsSjisTrailByte(bytes[pos + 1])) {
-        AppendOne(text, bytes.data() + pos, 2);
-        pos += 2;
-      } else {
-        text += QChar::ReplacementCharacter;
-        ++pos;
-      }
-    } else if (IsUndefinedSingleByte(b)) {
+    const qsizetype n = SjisCharLength(bytes, pos);
+    if (IsLoneUndefined(bytes, pos, n)) {
       text += QChar::ReplacementCharacter;
-      ++pos;
     } else {
-      AppendOne(text, bytes.data() + pos, 1);
-      ++pos;
+      AppendOne(text, bytes.data() + pos, static_cast<int>(n));
     }
+    pos += n;
   }
   return text;
 }
