@@ -426,10 +426,14 @@ void PeerLink::CloseOutgoing() {
   MoveOutgoing(outgoing_ == Outgoing::Connected ? Outgoing::Disconnected : Outgoing::Unreached);
 }
 
-void PeerLink::SendTurn(const Turn& turn) { SendTurn(QString::fromStdString(ComposeTurn(turn))); }
+// The composed text is ASCII, the same bytes in code page 932.
+void PeerLink::SendTurn(const Turn& turn) {
+  SendBytes(QByteArray::fromStdString(ComposeTurn(turn)));
+}
 
-void PeerLink::SendTurn(const QString& text) {
-  const QByteArray bytes = EncodeSjis(text);
+void PeerLink::SendTurn(const QString& text) { SendBytes(EncodeSjis(text)); }
+
+void PeerLink::SendBytes(const QByteArray& bytes) {
   switch (outgoing_) {
     case Outgoing::NoLink:  // a board without a link
       return;

@@ -165,6 +165,8 @@ class PeerLink : public QObject {
   void OnOutgoingConnected();
   void OnOutgoingError();
   void OnOutgoingClosed();
+  // SendTurn's bytes: written, kept or refused by the state of the outgoing connection.
+  void SendBytes(const QByteArray& bytes);
   void WriteNow(QTcpSocket* socket, const QByteArray& bytes);
   std::vector<Incoming>::iterator FindIncoming(const QTcpSocket* socket);
 
