@@ -13,6 +13,7 @@
 using markwick::DecodeSjis;
 using markwick::EncodeSjis;
 using markwick::IsSjisLeadByte;
+using markwick::IsSjisTrailByte;
 using markwick::SjisCharLength;
 using markwick::SjisCutLength;
 
@@ -82,8 +83,6 @@ QString CodeUnits(const QString& text) {
   return units.join(u' ');
 }
 
-bool IsSecondByte(uchar b) { return (b >= 0x40 && b <= 0x7E) || (b >= 0x80 && b <= 0xFC); }
-
 // Byte sequences that the codec decodes differently from the reference on purpose: each comes
 // out as U+FFFD, so that an item holding it is never a number and never a separator.
 enum class Departure {
@@ -101,7 +100,7 @@ Departure DepartureOf(QByteArrayView bytes, const QString& decoded) {
     if (first == 0x80 || first == 0xA0 || first >= 0xFD) return Departure::kUndefinedByte;
     return IsSjisLeadByte(char(first)) ? Departure::kLeadAtEnd : Departure::kNone;
   }
-  if (!IsSecondByte(uchar(bytes[1]))) return Departure::kNoSecondByte;
+  if (!IsSjisTrailByte(bytes[1])) return Departure::kNoSecondByte;
   return decoded == QString(QChar::ReplacementCharacter) ? Departure::kUndefinedPair
                                                          : Departure::kNone;
 }
@@ -285,8 +284,11 @@ class SjisCodecTest : public QObject {
     QCOMPARE(EncodeSjis(QString(QChar(0xD800))), QByteArray("?"));
   }
 
-  // A double-byte character cut off at the end is marked, the rest decodes, nothing crashes.
-  void truncatedCharacterDecodesToReplacement_data() {
+  // A double-byte character cut off at the end is marked, the rest decodes, nothing crashes;
+  // undefined bytes and pairs among defined characters each give their own U+FFFD, and a byte
+  // that cannot be second is decoded on its own (the undecodable characters alone are checked
+  // above; Windows' converter takes another path for a text that holds any).
+  void decodesToReplacementInText_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
     QTest::newRow("lone lead byte") << QByteArray("\x81") << QString(QChar::ReplacementCharacter);
@@ -295,8 +297,17 @@ class SjisCodecTest : public QObject {
     QTest::newRow("after ascii") << QByteArray("ab\xfc") << QStringLiteral("ab\uFFFD");
     // 81 81 is "＝": its last byte is in the lead range but is a second byte.
     QTest::newRow("second byte in lead range") << QByteArray("\x81\x81") << QStringLiteral("＝");
+    const QChar bad = QChar::ReplacementCharacter;
+    QTest::newRow("undefined byte between letters")
+        << QByteArray("a\x80z") << u'a' + QString(bad) + u'z';
+    QTest::newRow("lead before a comma")
+        << QByteArray("\x81,1") << QString(bad) + QStringLiteral(",1");
+    QTest::newRow("lead before a line break and a pair")
+        << QByteArray("\x81\x0a\x88\x9f") << QString(bad) + u'\n' + QStringLiteral("亜");
+    QTest::newRow("unassigned pair before a letter")
+        << QByteArray("\x85\x40x") << QString(bad) + u'x';
   }
-  void truncatedCharacterDecodesToReplacement() {
+  void decodesToReplacementInText() {
     QFETCH(QByteArray, bytes);
     QFETCH(QString, text);
     QCOMPARE(DecodeSjis(bytes), text);
