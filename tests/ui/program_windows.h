@@ -2,7 +2,6 @@
 // the user's actions on them through the real window events.
 #pragma once
 
-#include <QFontDatabase>
 #include <QPushButton>
 #include <QWindow>
 #include <QtTest>
@@ -19,12 +18,6 @@ struct ProgramWindows {
 
   TForm2 Form2;  // owns the score board (Form2.ScoreBoard()), created when first asked for
 };
-
-// The family of the windows' font: "ＭＳ Ｐゴシック" where it is installed, else IPAPGothic.
-inline QString FormFamily() {
-  const QString form = QStringLiteral("ＭＳ Ｐゴシック");
-  return QFontDatabase::hasFamily(form) ? form : QStringLiteral("IPAPGothic");
-}
 
 // The PeerLink behind a board's link port: tests link the link directly, not as a module.
 inline PeerLink& PeerOf(TForm1& board) { return static_cast<PeerLinkPort&>(board.link()).peer(); }

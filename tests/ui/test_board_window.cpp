@@ -81,8 +81,7 @@ class BoardWindowTest : public QObject {
     QVERIFY(flags & Qt::WindowCloseButtonHint);
     QVERIFY(flags & Qt::WindowSystemMenuHint);
     QVERIFY(!(flags & Qt::WindowMaximizeButtonHint));
-    QCOMPARE(board.font().pixelSize(), 12);
-    QCOMPARE(board.font().family(), markwick::testing::FormFamily());
+    QCOMPARE(board.font(), markwick::FormFont(12));
 
     QCOMPARE(board.StringGrid1->geometry(), QRect(2, 0, 265, 161));
     QCOMPARE(board.Button2->geometry(), QRect(4, 164, 69, 21));

@@ -65,8 +65,7 @@ class StartDialogTest : public QObject {
     QVERIFY(flags & Qt::CustomizeWindowHint);
     QVERIFY(!(flags & (Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                        Qt::WindowMaximizeButtonHint | Qt::WindowCloseButtonHint)));
-    QCOMPARE(dialog.font().family(), markwick::testing::FormFamily());
-    QCOMPARE(dialog.font().pixelSize(), 12);
+    QCOMPARE(dialog.font(), markwick::FormFont(12));
 
     QCOMPARE(dialog.GroupBox1->geometry(), QRect(4, 4, 377, 45));
     QCOMPARE(dialog.GroupBox1->title(), QStringLiteral("先攻プレイヤー"));
