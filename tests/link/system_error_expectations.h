@@ -7,7 +7,6 @@
 #include <QStringView>
 
 #include "link/socket_errors.h"
-#include "link/system_errors.h"
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -19,16 +18,25 @@
 
 namespace expected_errors {
 
+// The system's number for a case: errno or the resolver's code on Linux, WinSock's on Windows.
+constexpr int Code([[maybe_unused]] int on_linux, [[maybe_unused]] int on_windows) {
 #ifdef _WIN32
-inline QString Api(QStringView api, int code) {
-  return markwick::ApiSocketErrorText(api, markwick::system_errors::ErrorText(code), code);
+  return on_windows;
+#else
+  return on_linux;
+#endif
 }
-inline QString BindInUse() { return Api(u"bind", WSAEADDRINUSE); }
-inline QString SendReset() { return Api(u"send", WSAECONNRESET); }
-inline QString UnknownHost(const QString&) { return Api(u"ASync Lookup", WSAHOST_NOT_FOUND); }
-inline constexpr int kRefused = WSAECONNREFUSED;
-inline constexpr int kNetworkDown = WSAENETDOWN;
-inline constexpr int kNoBufferSpace = WSAENOBUFS;
+
+inline constexpr int kRefused = Code(111, 10061);
+inline constexpr int kNetworkDown = Code(100, 10050);
+inline constexpr int kNoBufferSpace = Code(105, 10055);
+
+#ifdef _WIN32
+// The texts come from the system, in its language: the product's own formatting is the
+// expectation.
+inline QString BindInUse() { return markwick::SystemCallErrorText(u"bind", WSAEADDRINUSE); }
+inline QString SendReset() { return markwick::SystemCallErrorText(u"send", WSAECONNRESET); }
+inline QString UnknownHost(const QString&) { return markwick::LookupErrorText(WSAHOST_NOT_FOUND); }
 #else
 inline QString BindInUse() {
   return QStringLiteral("'bind' API でWindows ソケットエラー: Address already in use (98)");
@@ -47,12 +55,7 @@ inline QString UnknownHost(const QString& host) {
       .arg(QString::fromLocal8Bit(gai_strerror(code)))
       .arg(code);
 }
-inline constexpr int kRefused = 111;
-inline constexpr int kNetworkDown = 100;
-inline constexpr int kNoBufferSpace = 105;
 #endif
-
-inline QString Async(int code) { return markwick::AsyncSocketErrorText(code); }
 
 // Makes closing the socket reset the connection (SO_LINGER with no time).
 inline bool ResetOnClose(qintptr descriptor) {

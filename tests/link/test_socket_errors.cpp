@@ -4,6 +4,7 @@
 #include <clocale>
 
 #include "link/socket_errors.h"
+#include "system_error_expectations.h"
 
 #ifdef Q_OS_WIN
 #include <ws2tcpip.h>
@@ -16,18 +17,7 @@ using markwick::ResolverCodeForLookup;
 using markwick::SystemCallErrorText;
 using E = QAbstractSocket::SocketError;
 
-namespace {
-
-// The system's number for a case: errno or the resolver's code on Linux, WinSock's on Windows.
-constexpr int Code([[maybe_unused]] int on_linux, [[maybe_unused]] int on_windows) {
-#ifdef Q_OS_WIN
-  return on_windows;
-#else
-  return on_linux;
-#endif
-}
-
-}  // namespace
+using expected_errors::Code;
 
 class SocketErrorsTest : public QObject {
   Q_OBJECT

@@ -162,7 +162,7 @@ class TwoBoardsTest : public QObject {
     second_->Start(false, "Player2");
     QTRY_COMPARE(answerer_->boxes.size(), 1u);
     QCOMPARE(answerer_->boxes[0].text,
-             expected_errors::Async(expected_errors::kRefused) + QStringLiteral("."));
+             markwick::AsyncSocketErrorText(expected_errors::kRefused) + QStringLiteral("."));
     QCOMPARE(answerer_->boxes[0].icon, QMessageBox::Critical);
     QCOMPARE(second_->board().windowTitle(), QStringLiteral("Markwick [後攻]"));
     QVERIFY(second_->board().isVisible());
