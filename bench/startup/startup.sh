@@ -18,24 +18,16 @@ bus=""
 trap '[ -n "$bus" ] && kill $bus 2>/dev/null; [ -n "$xvfb" ] && kill $xvfb 2>/dev/null; rm -rf "$work"' EXIT
 trap 'exit 1' INT TERM HUP PIPE  # through the clean-up above
 
-# A display of its own, away from the low numbers that other tools take for granted.
-display=""
-for _ in $(seq 20); do
-  number=$((100 + RANDOM % 800))
-  [ -e "/tmp/.X$number-lock" ] && continue
-  Xvfb ":$number" -screen 0 1280x1024x24 -nolisten tcp >/dev/null 2>&1 &
-  xvfb=$!
-  for _ in $(seq 100); do
-    DISPLAY=":$number" xdpyinfo >/dev/null 2>&1 && { display=":$number"; break; }
-    kill -0 "$xvfb" 2>/dev/null || break
-    sleep 0.05
-  done
-  [ -n "$display" ] && break
-  kill "$xvfb" 2>/dev/null || true
-  xvfb=""
+# A display of its own: Xvfb picks a free number and writes it to fd 3.
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$work/display" >/dev/null 2>&1 &
+xvfb=$!
+for _ in $(seq 200); do
+  [ -s "$work/display" ] && break
+  kill -0 "$xvfb" 2>/dev/null || break
+  sleep 0.05
 done
-[ -n "$display" ] || { echo "startup.sh: no display could be started" >&2; exit 1; }
-export DISPLAY=$display
+[ -s "$work/display" ] || { echo "startup.sh: no display could be started" >&2; exit 1; }
+export DISPLAY=":$(tr -d '\n' <"$work/display")"
 
 unset QT_QPA_PLATFORM
 export XDG_RUNTIME_DIR=$work
