@@ -66,11 +66,11 @@ void BM_EnterDarts(benchmark::State& state) {
     for (int dart = 0; dart < 3; ++dart) {
       const Cell& cell = cells[next];
       next = next + 1 == cells.size() ? 0 : next + 1;
-      engine.StringGrid1SelectCell(cell.col, cell.row);
+      engine.EnterThrow(cell.col, cell.row);
     }
-    engine.Button2Click();
-    engine.Button2Click();
-    engine.Button2Click();
+    engine.TakeBackThrow();
+    engine.TakeBackThrow();
+    engine.TakeBackThrow();
   }
   if (s.Throw != 0 || s.MarkCount[0] != 5) state.SkipWithError("the turn did not come back");
   state.SetItemsProcessed(state.iterations() * 3);
@@ -93,8 +93,7 @@ std::vector<std::vector<Cell>> MatchScripts() {
 }
 
 void Throw3(MatchEngine& engine, const std::vector<Cell>& darts, size_t& next) {
-  for (int d = 0; d < 3; ++d, ++next)
-    engine.StringGrid1SelectCell(darts[next].col, darts[next].row);
+  for (int d = 0; d < 3; ++d, ++next) engine.EnterThrow(darts[next].col, darts[next].row);
 }
 
 void BM_WholeMatch(benchmark::State& state) {
@@ -112,11 +111,11 @@ void BM_WholeMatch(benchmark::State& state) {
     size_t next = 0;
     for (int round = 1; round <= 20; ++round) {
       Throw3(a, darts, next);
-      a.Button1Click();
-      b.ServerSocket1ClientRead(ReadTurnItems(board_a.outbox));
+      a.SendOwnTurn();
+      b.TakeInRivalTurn(ReadTurnItems(board_a.outbox));
       Throw3(b, darts, next);
-      b.Button1Click();
-      a.ServerSocket1ClientRead(ReadTurnItems(board_b.outbox));
+      b.SendOwnTurn();
+      a.TakeInRivalTurn(ReadTurnItems(board_b.outbox));
     }
     if (a.AcceptsTurns() || b.AcceptsTurns() || a.state().MarkCount != b.state().r_MarkCount) {
       state.SkipWithError("the match did not run its 20 rounds");

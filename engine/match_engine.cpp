@@ -117,7 +117,7 @@ void MatchEngine::ChooseSecondPlayer(std::string_view own_name) {
   board_.SetStatusText(kWaiting);
 }
 
-void MatchEngine::StringGrid1SelectCell(int col, int row) {
+void MatchEngine::EnterThrow(int col, int row) {
   MatchState& s = state_;
   if (s.RoundNo > s.RoundMax) return;
   if (!s.InputOpen || col < kDoubleColumn || col > kTripleColumn || row < 1 || row > kMissRow) {
@@ -190,7 +190,7 @@ void MatchEngine::ShowMarks() {
   }
 }
 
-void MatchEngine::Button2Click() {
+void MatchEngine::TakeBackThrow() {
   MatchState& s = state_;
   if (s.Throw < 1) {
     board_.ShowMessage(kNothingToCorrect);
@@ -286,7 +286,7 @@ void MatchEngine::StartTurn() {
   ShowMarks();
 }
 
-void MatchEngine::Button1Click() {
+void MatchEngine::SendOwnTurn() {
   MatchState& s = state_;
   board_.SetCorrectEnabled(false);
   // The current stage is stage 3 after three throws. A turn that CheckAllClosed let be sent
@@ -314,7 +314,7 @@ void MatchEngine::Button1Click() {
   }
 }
 
-void MatchEngine::ServerSocket1ClientRead(const TurnItems& items) {
+void MatchEngine::TakeInRivalTurn(const TurnItems& items) {
   MatchState& s = state_;
   if (s.RoundNo > s.RoundMax) return;
   ApplyTurn(items, s.r_MarkCount);

@@ -1,7 +1,7 @@
 // The match logic of the score board: throw entry, correction, scores, judgement and the turn
 // cycle, working on one MatchState and reaching the window and the link through a Board.
-// The handler names are those of the window's events; each runs to its end or stops at the
-// first exception, leaving what it had already changed.
+// The window's handlers call the operations below; each runs to its end or stops at the first
+// exception, leaving what it had already changed.
 #pragma once
 
 #include <string_view>
@@ -25,17 +25,18 @@ class MatchEngine {
   void ChooseFirstPlayer(std::string_view own_name);
   void ChooseSecondPlayer(std::string_view own_name);
 
-  // A selection of grid cell (col, row): enters a throw, or only judges the match.
-  void StringGrid1SelectCell(int col, int row);
-  // The send button: commits the turn, sends it and waits for the rival.
-  void Button1Click();
-  // The correction button: takes the last throw of the turn back.
-  void Button2Click();
+  // Enters the throw of grid cell (col, row) (a selection of that cell); a cell that is no
+  // throw cell, or a selection while input is closed, only judges the match.
+  void EnterThrow(int col, int row);
+  // Commits the turn, sends it and waits for the rival (the send button).
+  void SendOwnTurn();
+  // Takes the last throw of the turn back (the correction button).
+  void TakeBackThrow();
   // False once every round has been played: a received text is then left unread.
   bool AcceptsTurns() const { return state_.RoundNo <= state_.RoundMax; }
   // A turn from the rival, as the link has read its text: applies its marks and opens the own
   // turn. Throws TurnError when the items cannot be applied.
-  void ServerSocket1ClientRead(const TurnItems& items);
+  void TakeInRivalTurn(const TurnItems& items);
 
   // Redraws the mark symbols of both sides, the own side at the current stage.
   void ShowMarks();

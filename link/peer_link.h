@@ -34,7 +34,6 @@
 #include <vector>
 
 #include "engine/turn.h"
-#include "link/link_port.h"  // LinkError
 
 class QHostAddress;
 class QHostInfo;
@@ -42,6 +41,12 @@ class QTcpServer;
 class QTcpSocket;
 
 namespace markwick {
+
+// A failure of a link operation; what() is the UTF-8 text for the error box.
+class LinkError : public std::runtime_error {
+ public:
+  explicit LinkError(const QString& message) : std::runtime_error(message.toStdString()) {}
+};
 
 class PeerLink : public QObject {
   Q_OBJECT

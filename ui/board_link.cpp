@@ -2,10 +2,11 @@
 // the link's events, which set the captions, exchange the names and take in the rival's turns.
 #include <QLineEdit>
 #include <QPointer>
+#include <QTcpSocket>
 
 #include "board_window.h"
 #include "handler_gate.h"
-#include "link/link_port.h"
+#include "link/peer_link.h"
 #include "score_grid.h"
 #include "start_dialog.h"
 
@@ -18,26 +19,28 @@ constexpr quint16 kSecondPlayerPort = 50100;
 
 }  // namespace
 
-void TForm1::ConnectLink() {
+void TForm1::CreateLink() {
+  link_ = new PeerLink(this);
   // Opening the listener reports at once, so the start action's role caption replaces it.
-  connect(link_, &LinkPort::listening, this, [this] { ServerSocket1Listen(); });
+  connect(link_, &PeerLink::listening, this, [this] { ServerSocket1Listen(); });
   // The accepted connection is held by a guarded pointer while its handler waits its turn.
-  connect(link_, &LinkPort::incomingAccepted, this,
+  connect(link_, &PeerLink::incomingAccepted, this,
           gate().Entry(this, &TForm1::ServerSocket1ClientConnect));
-  connect(link_, &LinkPort::outgoingConnected, this,
+  connect(link_, &PeerLink::outgoingConnected, this,
           gate().Entry(this, &TForm1::ClientSocket1Connect));
-  connect(link_, &LinkPort::outgoingDisconnected, this,
+  connect(link_, &PeerLink::outgoingDisconnected, this,
           gate().Entry(this, &TForm1::ClientSocket1Disconnect));
-  connect(link_, &LinkPort::outgoingDataArrived, this,
+  connect(link_, &PeerLink::outgoingDataArrived, this,
           gate().Entry(this, &TForm1::ClientSocket1Read));
-  connect(link_, &LinkPort::incomingDataArrived, this,
+  connect(link_, &PeerLink::incomingDataArrived, this,
           gate().Entry(this, &TForm1::ServerSocket1ClientRead));
   // A failure that a link event brought: the error box, in turn with the other handlers.
-  connect(link_, &LinkPort::failed, this,
+  connect(link_, &PeerLink::failed, this,
           [this](const QString& message) { gate().Run([message] { throw LinkError(message); }); });
 }
 
 void TForm1::StartLink(PlayerRole role, const QString& rival_host) {
+  if (link_ == nullptr) CreateLink();
   const bool first = role == PlayerRole::First;
   link_->SetListenPort(first ? kFirstPlayerPort : kSecondPlayerPort);
   link_->SetOutgoingPort(first ? kSecondPlayerPort : kFirstPlayerPort);
@@ -48,17 +51,21 @@ void TForm1::StartLink(PlayerRole role, const QString& rival_host) {
 }
 
 void TForm1::CloseLink() {
+  if (link_ == nullptr) return;
   link_->CloseOutgoing();
   link_->CloseListener();
 }
 
-void TForm1::SendTurn(const Turn& turn) { link_->SendTurn(turn); }
+// A board without a link sends nothing, as a link that was never set up.
+void TForm1::SendTurn(const Turn& turn) {
+  if (link_ != nullptr) link_->SendTurn(turn);
+}
 
 void TForm1::ServerSocket1Listen() {
   setWindowTitle(QStringLiteral("Markwick = Server = 接続待ち"));
 }
 
-void TForm1::ServerSocket1ClientConnect(const QPointer<QObject>& incoming) {
+void TForm1::ServerSocket1ClientConnect(const QPointer<QTcpSocket>& incoming) {
   setWindowTitle(QStringLiteral("Markwick = Server = 接続中 "));
   const MatchState& s = engine_->state();
   if (s.RoundNo != 1) return;
@@ -94,7 +101,7 @@ void TForm1::ServerSocket1ClientRead() {
   const std::optional<TurnItems> turn = link_->TakeTurn();
   if (!turn) return;
   try {
-    engine_->ServerSocket1ClientRead(*turn);
+    engine_->TakeInRivalTurn(*turn);
   } catch (const TurnError&) {
     // Its box is shown as for any failure; the link counts it, and a run of them closes the
     // connection that brought them.

@@ -13,7 +13,6 @@
 #include "auto_size_label.h"
 #include "form_font.h"
 #include "handler_gate.h"
-#include "link/link_port.h"
 #include "message_boxes.h"
 #include "placed.h"
 #include "score_grid.h"
@@ -27,8 +26,7 @@ TForm1::TForm1(TForm2& main_window)
     : QWidget(nullptr, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                            Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                            Qt::WindowCloseButtonHint),
-      main_window_(main_window),
-      link_(MakeLinkPort(this)) {
+      main_window_(main_window) {
   setObjectName(QStringLiteral("Form1"));
   setWindowTitle(QStringLiteral("Markwick"));
   setFixedSize(270, 229);
@@ -76,8 +74,6 @@ TForm1::TForm1(TForm2& main_window)
   connect(Button2, &QPushButton::clicked, this, gate().Entry(this, &TForm1::Button2Click));
   connect(Label6, &AutoSizeLabel::clicked, this, gate().Entry(this, &TForm1::Label6Click));
 
-  ConnectLink();
-
   // Creation: the engine puts the match state into its start values and writes the start
   // texts; then the name columns are widened and the grid takes the width of its columns.
   engine_.emplace(*this);
@@ -90,11 +86,11 @@ TForm1::TForm1(TForm2& main_window)
 
 TForm1::~TForm1() = default;
 
-void TForm1::StringGrid1SelectCell(int col, int row) { engine_->StringGrid1SelectCell(col, row); }
+void TForm1::StringGrid1SelectCell(int col, int row) { engine_->EnterThrow(col, row); }
 
-void TForm1::Button1Click() { engine_->Button1Click(); }
+void TForm1::Button1Click() { engine_->SendOwnTurn(); }
 
-void TForm1::Button2Click() { engine_->Button2Click(); }
+void TForm1::Button2Click() { engine_->TakeBackThrow(); }
 
 void TForm1::Label6Click() {
   // The second text is built only once the first box has been closed.

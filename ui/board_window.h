@@ -16,11 +16,12 @@
 class QFrame;
 class QLineEdit;
 class QPushButton;
+class QTcpSocket;
 
 namespace markwick {
 
 class AutoSizeLabel;
-class LinkPort;
+class PeerLink;
 class ScoreGrid;
 class HandlerGate;
 class TForm2;
@@ -40,13 +41,15 @@ class TForm1 : public QWidget, public Board {
   MatchEngine& engine() { return *engine_; }
   const MatchEngine& engine() const { return *engine_; }
   TForm2& main_window() { return main_window_; }
-  LinkPort& link() { return *link_; }
+  // The peer link, once a start button has set it up; none on a board opened without a link.
+  PeerLink* link() { return link_; }
   // The program's handler gate (the start dialog's): every handler of this window runs through
   // it.
   HandlerGate& gate();
 
-  // The start buttons' link set-up for the role, towards the rival's host: opens the listener
-  // (and, playing second, the outgoing connection). Throws std::exception on a failure.
+  // The start buttons' link set-up for the role, towards the rival's host: creates the link,
+  // opens the listener (and, playing second, the outgoing connection). Throws std::exception
+  // on a failure.
   void StartLink(PlayerRole role, const QString& rival_host);
 
   // Handlers; each is entered through the handler gate.
@@ -60,7 +63,7 @@ class TForm1 : public QWidget, public Board {
   // Link events. ServerSocket1Listen runs at once, inside the start action that opens the
   // listener; the others are entered through the handler gate.
   void ServerSocket1Listen();
-  void ServerSocket1ClientConnect(const QPointer<QObject>& incoming);
+  void ServerSocket1ClientConnect(const QPointer<QTcpSocket>& incoming);
   void ClientSocket1Connect();
   void ClientSocket1Disconnect();
   void ClientSocket1Read();
@@ -102,11 +105,11 @@ class TForm1 : public QWidget, public Board {
  private:
   void CentreOverMainWindow();
   void CloseLink();
-  void ConnectLink();
+  void CreateLink();
 
   TForm2& main_window_;
   std::array<QLineEdit*, 3> dart_boxes_;
-  LinkPort* link_;                     // owned (child of the window)
+  PeerLink* link_ = nullptr;           // owned (child of the window), from the first StartLink
   std::optional<MatchEngine> engine_;  // created last: it writes the start texts
 };
 

@@ -14,11 +14,8 @@
 #pragma once
 
 #include <QTableWidget>
-#include <functional>
 
 namespace markwick {
-
-class CellPainter;
 
 class ScoreGrid : public QTableWidget {
   Q_OBJECT
@@ -29,10 +26,6 @@ class ScoreGrid : public QTableWidget {
 
   int ColWidth(int col) const;
   void SetColWidth(int col, int width);
-
-  // Whether each cell's drawing is kept and copied on later paints (the default) or every
-  // paint draws afresh; both give the same pixels.
-  void KeepCellDrawings(bool keep);
 
   QString Cell(int col, int row) const;
   void SetCell(int col, int row, const QString& text);
@@ -47,9 +40,6 @@ class ScoreGrid : public QTableWidget {
   void mouseDoubleClickEvent(QMouseEvent* event) override;
   void keyPressEvent(QKeyEvent* event) override;
   void wheelEvent(QWheelEvent* event) override;
-  void focusInEvent(QFocusEvent* event) override;
-  void focusOutEvent(QFocusEvent* event) override;
-  void changeEvent(QEvent* event) override;
 
  public:
   // Every cell is always in view: the grid never scrolls.
@@ -59,12 +49,6 @@ class ScoreGrid : public QTableWidget {
 
  private:
   void Select(const QModelIndex& index);
-  // Runs a handler of Qt's with the grid's repaints held back.
-  void WithoutRepaints(const std::function<void()>& handle);
-  void RepaintCurrentCell();
-
-  CellPainter* cell_painter_;  // owned (child of the grid)
-
   bool selecting_ = false;  // the left button went down in the grid and is still held
 };
 

@@ -5,13 +5,11 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QStyle>
 #include <utility>
 
 #include "auto_size_label.h"
 #include "board_window.h"
 #include "form_font.h"
-#include "group_box_frame.h"
 #include "placed.h"
 #include "settings_file.h"
 #include "utf8_text.h"
@@ -32,8 +30,6 @@ TForm2::TForm2(QString settings_path)
   setWindowTitle(QStringLiteral("Markwick: StartGame"));
   setFixedSize(385, 153);
   setFont(FormFont(12));
-  // So that the first paint loads no image format plugin; only Fusion draws from that image.
-  if (style()->name() == u"fusion") PreloadGroupBoxFrame();
 
   GroupBox1 = Placed<QGroupBox>(QRect(4, 4, 377, 45), this, QStringLiteral("先攻プレイヤー"));
   Label1 = new AutoSizeLabel(QStringLiteral("プレイヤー名："), QRect(8, 20, 73, 12), GroupBox1);

@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
-# The program and its link module take their shared libraries from the system's folders only:
-# started from a folder that holds libraries of the same names (a download folder, a USB
-# stick), they must not load those.
+# The program takes its shared libraries from the system's folders only: started from a folder
+# that holds libraries of the same names (a download folder, a USB stick), it must not load
+# those.
 #
 #   library_search.sh BINARY...
 set -euo pipefail
@@ -12,9 +12,8 @@ trap 'rm -rf "$scratch"' EXIT
 failed=0
 for binary in "$@"; do
   binary=$(realpath "$binary")
-  # The dynamic loader lists what it would load; a shared object (the module) names none of its
-  # own, so the system's is asked.
-  interpreter=$(readelf -l "$binary" /bin/sh | sed -n 's/.*Requesting program interpreter: \(.*\)]/\1/p' |
+  # The dynamic loader that the program names lists what it would load.
+  interpreter=$(readelf -l "$binary" | sed -n 's/.*Requesting program interpreter: \(.*\)]/\1/p' |
     head -n 1)
   # Stand-ins of every library it needs, in the folder it is started from.
   rm -f "$scratch"/*

@@ -41,12 +41,10 @@ inline Marks With(Marks marks, std::initializer_list<std::pair<int, int32_t>> ro
 
 // A Turn message text from the rival, read as the link reads it.
 inline void Receive(MatchEngine& engine, std::string_view text) {
-  engine.ServerSocket1ClientRead(ReadTurnItems(text));
+  engine.TakeInRivalTurn(ReadTurnItems(text));
 }
 
-inline void Select(MatchEngine& engine, Cell cell) {
-  engine.StringGrid1SelectCell(cell.col, cell.row);
-}
+inline void Select(MatchEngine& engine, Cell cell) { engine.EnterThrow(cell.col, cell.row); }
 
 // Committed marks of both sides with their scores, and an own turn open on them as StartTurn
 // leaves it: stage 0 holds the committed own marks and score, no throw entered.
@@ -64,7 +62,7 @@ inline void OpenTurn(MatchEngine& engine, const Marks& own, const Marks& rival) 
 }
 
 // A finished own turn that changed nothing: all four stages hold the committed own marks and
-// three throws are in, ready for Button1Click.
+// three throws are in, ready for SendOwnTurn.
 inline void CompleteTurn(MatchEngine& engine, const Marks& own, const Marks& rival) {
   OpenTurn(engine, own, rival);
   MatchState& s = engine.state();
@@ -101,14 +99,14 @@ struct EnginePair {
     while (!pending.empty()) {
       auto [to, text] = std::move(pending.front());
       pending.pop_front();
-      if (to->AcceptsTurns()) to->ServerSocket1ClientRead(ReadTurnItems(text));
+      if (to->AcceptsTurns()) to->TakeInRivalTurn(ReadTurnItems(text));
     }
   }
 
   // One turn: the darts entered on one side, Button1, and the delivery to the other side.
   void Turn(MatchEngine& engine, std::initializer_list<Cell> darts) {
     for (const Cell& dart : darts) Select(engine, dart);
-    engine.Button1Click();
+    engine.SendOwnTurn();
     Deliver();
   }
 };

@@ -26,7 +26,7 @@ class JudgeMatchTest : public QObject {
     engine.ChooseSecondPlayer("Player1");
     CompleteTurn(engine, With(kAllClosed, {{0, 5}, {3, 4}, {6, 4}}), Marks{});
     engine.state().MarkCount[kScoreRow] = 0;
-    engine.Button1Click();
+    engine.SendOwnTurn();
     QCOMPARE(engine.state().MarkCount[kScoreRow], 82);
     QCOMPARE(board.Own(8), "82");
 
@@ -112,12 +112,12 @@ class JudgeMatchTest : public QObject {
       // The second player's send of round 20 judges with every check.
       CompleteTurn(engine, own, rival);
       engine.state().RoundNo = 20;
-      engine.Button1Click();
+      engine.SendOwnTurn();
       QCOMPARE(engine.state().RoundNo, 21);
     } else {
       // A click outside the throw cells judges with the closure checks only.
       OpenTurn(engine, own, rival);
-      engine.StringGrid1SelectCell(4, 8);
+      engine.EnterThrow(4, 8);
     }
     QCOMPARE(board.messages, messages);
     if (!messages.empty()) {
@@ -137,7 +137,7 @@ class JudgeMatchTest : public QObject {
     board.SetCellText(0, 0, "山田");
     board.SetCellText(4, 0, "");
     OpenTurn(engine, kAllClosed, kAllClosed);
-    engine.StringGrid1SelectCell(0, 0);
+    engine.EnterThrow(0, 0);
     QCOMPARE(board.messages, Texts{"山田vs\r\n   0   0\r\n ドロー！"});
   }
 

@@ -184,7 +184,7 @@ class MatchEngineTest : public QObject {
     }
   }
 
-  // A failing send ends Button1Click at the send: the commit is done and Button2 disabled, but
+  // A failing send ends SendOwnTurn at the send: the commit is done and Button2 disabled, but
   // input stays open and Button1 enabled; nothing is cleared and nothing goes out.
   void failedSendStopsAtTheSend() {
     RecordingBoard board;
@@ -197,7 +197,7 @@ class MatchEngineTest : public QObject {
     const std::string failure = "送信できませんでした";
     board.send_failure = &failure;
 
-    QVERIFY_THROWS_EXCEPTION(std::runtime_error, engine.Button1Click());
+    QVERIFY_THROWS_EXCEPTION(std::runtime_error, engine.SendOwnTurn());
 
     const MatchState& s = engine.state();
     QCOMPARE(s.MarkCount[0], 6);
@@ -214,7 +214,7 @@ class MatchEngineTest : public QObject {
 
     // A second click commits the same marks again and sends the same turn.
     board.send_failure = nullptr;
-    engine.Button1Click();
+    engine.SendOwnTurn();
     QCOMPARE(board.sent, std::vector<std::string>{"20,20,19,3,3,1,"});
     QCOMPARE(s.MarkCount[0], 6);
     QCOMPARE(s.MarkCount[7], 60);

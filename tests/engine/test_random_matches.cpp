@@ -102,7 +102,7 @@ class RandomMatch {
         return {};
       }
       const std::array<int32_t, 8> before = thrower->state().MarkCount;
-      thrower->Button1Click();
+      thrower->SendOwnTurn();
       if (std::string v = Check(*thrower, board, before); !v.empty()) return "send: " + v;
       MatchEngine* receiver = thrower == &pair_.a ? &pair_.b : &pair_.a;
       const bool accepted = receiver->AcceptsTurns();
@@ -150,13 +150,13 @@ class RandomMatch {
       const std::array<int32_t, 8> before = e.state().MarkCount;
       const int action = Pick(0, 99);
       if (action < 8 && step < 40) {
-        e.Button2Click();
+        e.TakeBackThrow();
       } else if (action < 14 && step < 40) {
-        e.StringGrid1SelectCell(Pick(0, 4), Pick(0, 8));
+        e.EnterThrow(Pick(0, 4), Pick(0, 8));
       } else if (Pick(0, 99) < miss_percent_) {
         Select(e, kMiss);
       } else {
-        e.StringGrid1SelectCell(Pick(1, 3), Pick(1, 7));
+        e.EnterThrow(Pick(1, 3), Pick(1, 7));
       }
       if (std::string v = Check(e, board, before); !v.empty())
         return "step " + std::to_string(step) + ": " + v;

@@ -31,7 +31,7 @@ class ThrowEntryTest : public QObject {
       for (int row = 1; row <= 7; ++row) {
         RecordingBoard board;
         MatchEngine engine(board);
-        engine.StringGrid1SelectCell(col, row);
+        engine.EnterThrow(col, row);
         const MatchState& s = engine.state();
         const bool miss = col == 3 && row == 7;
         const int marks = miss ? 0 : (col == 1 ? 2 : col == 2 ? 1 : 3);
@@ -89,7 +89,7 @@ class ThrowEntryTest : public QObject {
     QCOMPARE(Stage(engine, 2, 3), 0);
     QVERIFY(board.messages.empty());
 
-    engine.Button1Click();
+    engine.SendOwnTurn();
     QCOMPARE(board.sent, std::vector<std::string>{"20,19,0,1,2,0,"});
     QCOMPARE(s.MarkCount[0], 3);
     QCOMPARE(s.MarkCount[1], 6);
@@ -185,7 +185,7 @@ class ThrowEntryTest : public QObject {
     Select(engine, Single(16));
     QCOMPARE(board.Own(5), "－－");
     QCOMPARE(board.Rival(5), "－－");
-    engine.Button2Click();
+    engine.TakeBackThrow();
     QCOMPARE(board.Own(5), "×");
     QCOMPARE(board.Rival(5), "○");
   }
@@ -230,7 +230,7 @@ class ThrowEntryTest : public QObject {
     QCOMPARE(s.Throw, 1);
     QCOMPARE(board.messages.size(), size_t{2});
     // A correction still removes the throw and disables Button1; input stays closed.
-    engine.Button2Click();
+    engine.TakeBackThrow();
     QCOMPARE(s.Throw, 0);
     QVERIFY(!board.send_enabled);
     QVERIFY(!s.InputOpen);
@@ -248,7 +248,7 @@ class ThrowEntryTest : public QObject {
     for (int r = 0; r < 8; ++r) s.showdata[r][3] = 9;
     Select(engine, Single(19));
     QVERIFY(board.send_enabled);
-    engine.Button1Click();
+    engine.SendOwnTurn();
     QCOMPARE(board.sent, std::vector<std::string>{"19,0,0,0,0,0,"});
     QCOMPARE(s.MarkCount, (std::array<int32_t, 8>{5, 3, 3, 3, 3, 3, 3, 40}));
   }
@@ -264,7 +264,7 @@ class ThrowEntryTest : public QObject {
     Select(engine, Double(15));  // 2 on 15
     QVERIFY(board.send_enabled);
 
-    engine.Button2Click();
+    engine.TakeBackThrow();
     QCOMPARE(s.Throw, 2);
     QVERIFY(!board.send_enabled);
     QCOMPARE(board.darts[2], "");
@@ -281,12 +281,12 @@ class ThrowEntryTest : public QObject {
     QCOMPARE(Stage(engine, 5, 3), 1);
     QVERIFY(board.send_enabled);
 
-    engine.Button2Click();
-    engine.Button2Click();  // the uncredited bull goes all the same
+    engine.TakeBackThrow();
+    engine.TakeBackThrow();  // the uncredited bull goes all the same
     QCOMPARE(s.Throw, 1);
     QCOMPARE(board.darts[1], "");
     QCOMPARE(board.Own(7), "－－");
-    engine.Button2Click();
+    engine.TakeBackThrow();
     QCOMPARE(s.Throw, 0);
     QCOMPARE(board.Own(8), "20");  // the committed score from stage 0
     QCOMPARE(board.Own(1), "○");
@@ -299,7 +299,7 @@ class ThrowEntryTest : public QObject {
     QCOMPARE(Stage(engine, 7, 0), 20);
     QVERIFY(board.messages.empty());
 
-    engine.Button2Click();
+    engine.TakeBackThrow();
     QCOMPARE(board.messages, std::vector<std::string>{"修正する記録がありません！"});
     QCOMPARE(s.Throw, 0);
     QCOMPARE(Stage(engine, 0, 0), 4);

@@ -78,7 +78,7 @@ class TurnCycleTest : public QObject {
         Select(p.a, a_turns[n - 1][d]);
       }
       QVERIFY(p.board_a.send_enabled);
-      p.a.Button1Click();
+      p.a.SendOwnTurn();
       VerifyWaiting(p.a, p.board_a, waiting);
       QCOMPARE(p.a.state().RoundNo, n);
       p.Deliver();
@@ -91,7 +91,7 @@ class TurnCycleTest : public QObject {
       // throwing before the judgement writes the match's end.
       std::vector<std::string> status_at_box;
       p.board_b.on_message = [&](const std::string&) { status_at_box.push_back(p.board_b.status); };
-      p.b.Button1Click();
+      p.b.SendOwnTurn();
       p.board_b.on_message = nullptr;
       if (n == 20) QCOMPARE(status_at_box.front(), "全て投げ終わりました");
       QCOMPARE(p.b.state().RoundNo, n + 1);
@@ -139,7 +139,7 @@ class TurnCycleTest : public QObject {
     const MatchState before = p.a.state();
     Receive(p.a, "20,0,0,3,0,0,");
     Select(p.a, Triple(20));
-    p.a.StringGrid1SelectCell(0, 8);
+    p.a.EnterThrow(0, 8);
     QCOMPARE(p.a.state().r_MarkCount, before.r_MarkCount);
     QCOMPARE(p.a.state().Throw, before.Throw);
     QCOMPARE(p.board_a.messages.size(), size_t{3});

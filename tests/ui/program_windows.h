@@ -6,7 +6,7 @@
 #include <QWindow>
 #include <QtTest>
 
-#include "link/peer_link_port.h"
+#include "link/peer_link.h"
 #include "ui/board_window.h"
 #include "ui/score_grid.h"
 #include "ui/start_dialog.h"
@@ -19,8 +19,8 @@ struct ProgramWindows {
   TForm2 Form2;  // owns the score board (Form2.ScoreBoard()), created when first asked for
 };
 
-// The PeerLink behind a board's link port: tests link the link directly, not as a module.
-inline PeerLink& PeerOf(TForm1& board) { return static_cast<PeerLinkPort&>(board.link()).peer(); }
+// The board's link, which a start button has set up.
+inline PeerLink& PeerOf(TForm1& board) { return *board.link(); }
 
 // The centre of a grid cell in the board window's coordinates.
 inline QPoint CellCentre(TForm1& board, int col, int row) {

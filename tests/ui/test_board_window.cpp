@@ -283,7 +283,7 @@ class BoardWindowTest : public QObject {
     ClickCell(board, 3, 7);
     ClickButton(board.Button1);
 
-    board.engine().ServerSocket1ClientRead(
+    board.engine().TakeInRivalTurn(
         markwick::ReadTurnItems("25,25,19,3,2,1,"));  // 5 on the bull: 50
     QCOMPARE(board.StringGrid1->Cell(4, 8), QStringLiteral("50"));
     QCOMPARE(board.StringGrid1->Cell(0, 8), QStringLiteral("60"));

@@ -189,7 +189,8 @@ class StartDialogTest : public QObject {
     CheckSaved("127.0.0.1", "unused", "花子");
   }
 
-  // "設定しないでGo": the board as created, shown in the dialog's place; nothing is saved.
+  // "設定しないでGo": the board as created, shown in the dialog's place; nothing is saved, and
+  // no network object is created.
   void goWithoutSettingUp() {
     Create();
     ClickButton(Dialog().Button3);
@@ -203,6 +204,11 @@ class StartDialogTest : public QObject {
     QVERIFY(board.engine().state().InputOpen);
     CheckBoardReplacedDialog();
     QVERIFY(!QFile::exists(settings_path_));
+    QVERIFY(board.link() == nullptr);
+    for (const QObject* object : board.findChildren<QObject*>()) {
+      QVERIFY2(!object->inherits("QTcpServer") && !object->inherits("QAbstractSocket"),
+               object->metaObject()->className());
+    }
   }
 
   // A settings file that cannot be written (a directory stands in its place): the error box
