@@ -23,6 +23,7 @@ using markwick::TForm1;
 using markwick::TForm2;
 using markwick::testing::ClickButton;
 using markwick::testing::ModalBoxAnswerer;
+using markwick::testing::PeerOf;
 using markwick::testing::ProgramWindows;
 
 class StartDialogTest : public QObject {
@@ -211,28 +212,39 @@ class StartDialogTest : public QObject {
     }
   }
 
-  // A settings file that cannot be written (a directory stands in its place): the error box
-  // names the full path, the board is not shown and gets no role caption (the link, already
-  // started, has set its own), the dialog stays, and the steps before the saving stay done.
-  void unwritableSettingsFileStopsTheStart_data() {
+  // A start that fails, at the settings file that cannot be written (a directory stands in its
+  // place) or at the link's set-up (no address): the error box says why, the board is not shown
+  // and gets no role caption (the link has set its own), the dialog stays, and the steps before
+  // the failure stay done but the link's: nothing listens or connects, and the next press
+  // starts afresh.
+  void failedStartLeavesNothingOpen_data() {
     QTest::addColumn<bool>("first");
-    QTest::newRow("先攻いきます") << true;
-    QTest::newRow("後攻待ちます") << false;
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("failure");  // "" for the settings file's
+    QTest::newRow("先攻いきます, settings") << true << "127.0.0.1"
+                                            << "";
+    QTest::newRow("後攻待ちます, settings") << false << "127.0.0.1"
+                                            << "";
+    QTest::newRow("後攻待ちます, no address") << false << ""
+                                              << "アドレスが指定されていません.";
   }
-  void unwritableSettingsFileStopsTheStart() {
+  void failedStartLeavesNothingOpen() {
     QFETCH(bool, first);
+    QFETCH(QString, address);
+    QFETCH(QString, failure);
     QTcpServer rival;  // the first player's listener, for the second player to connect to
     if (!first) QVERIFY(rival.listen(QHostAddress::AnyIPv4, 50001));
-    QVERIFY(QDir().mkpath(settings_path_));
+    if (failure.isEmpty()) QVERIFY(QDir().mkpath(settings_path_));
     Create();
-    Dialog().Edit3->setText(QStringLiteral("127.0.0.1"));
+    Dialog().Edit3->setText(address);
     QSignalSpy captions(&Board(), &QWidget::windowTitleChanged);
     ClickButton(first ? Dialog().Button1 : Dialog().Button2);
 
     QCOMPARE(answerer_->boxes.size(), 1u);
     const auto& box = answerer_->boxes[0];
-    QCOMPARE(box.text,
-             QDir::toNativeSeparators(settings_path_) + QStringLiteral(" に書き込めません."));
+    QCOMPARE(box.text, failure.isEmpty() ? QDir::toNativeSeparators(settings_path_) +
+                                               QStringLiteral(" に書き込めません.")
+                                         : failure);
     QCOMPARE(box.icon, QMessageBox::Critical);
     QCOMPARE(box.title, QStringLiteral("Integrationtest-startdialog"));
 
@@ -247,9 +259,17 @@ class StartDialogTest : public QObject {
     QCOMPARE(board.StringGrid1->Cell(0, 0),
              first ? QStringLiteral("Player1") : QStringLiteral("Player2"));
     QCOMPARE(board.engine().state().IsFirstPlayer, first);
+    QVERIFY(!PeerOf(board).IsListening());
+    QCOMPARE(PeerOf(board).outgoing_state(), markwick::PeerLink::OutgoingState::Closed);
+    QTcpServer own;  // the port that the press listened on is free again
+    QVERIFY2(own.listen(QHostAddress::AnyIPv4, first ? 50001 : 50100),
+             qPrintable(own.errorString()));
+    own.close();
+    QCOMPARE(QFileInfo(settings_path_).isDir(), failure.isEmpty());  // left as it was
 
-    // The button can be pressed again once the file can be written.
-    QVERIFY(QDir(settings_path_).removeRecursively());
+    // The button can be pressed again once the cause is gone.
+    if (failure.isEmpty()) QVERIFY(QDir(settings_path_).removeRecursively());
+    Dialog().Edit3->setText(QStringLiteral("127.0.0.1"));
     ClickButton(first ? Dialog().Button1 : Dialog().Button2);
     QCOMPARE(answerer_->boxes.size(), 1u);
     CheckBoardReplacedDialog();
