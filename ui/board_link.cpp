@@ -50,7 +50,7 @@ void TForm1::StartLink(PlayerRole role, const QString& rival_host) {
   if (!first) link_->OpenOutgoing();
 }
 
-void TForm1::CloseLink() {
+void TForm1::StopLink() {
   if (link_ == nullptr) return;
   link_->CloseOutgoing();
   link_->CloseListener();

@@ -103,7 +103,7 @@ HandlerGate& TForm1::gate() { return main_window_.gate(); }
 void TForm1::FormShow() { main_window_.hide(); }
 
 void TForm1::FormClose() {
-  CloseLink();
+  StopLink();
   QCoreApplication::quit();
 }
 

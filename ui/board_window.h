@@ -51,6 +51,8 @@ class TForm1 : public QWidget, public Board {
   // opens the listener (and, playing second, the outgoing connection). Throws std::exception
   // on a failure.
   void StartLink(PlayerRole role, const QString& rival_host);
+  // Closes the outgoing connection and the listener with its connections, if there is a link.
+  void StopLink();
 
   // Handlers; each is entered through the handler gate.
   void StringGrid1SelectCell(int col, int row);
@@ -104,7 +106,6 @@ class TForm1 : public QWidget, public Board {
 
  private:
   void CentreOverMainWindow();
-  void CloseLink();
   void CreateLink();
 
   TForm2& main_window_;

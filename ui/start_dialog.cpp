@@ -105,8 +105,14 @@ void TForm2::StartMatch(PlayerRole role) {
   } else {
     board.engine().ChooseSecondPlayer(ToUtf8(Edit2->text()));
   }
-  board.StartLink(role, Edit3->text());
-  SaveParam();
+  // A start that fails closes what it opened, so that the next press starts afresh.
+  try {
+    board.StartLink(role, Edit3->text());
+    SaveParam();
+  } catch (...) {
+    board.StopLink();
+    throw;
+  }
   board.setWindowTitle(first ? QStringLiteral("Markwick [先攻]")
                              : QStringLiteral("Markwick [後攻]"));
   board.show();

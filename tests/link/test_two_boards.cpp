@@ -176,7 +176,7 @@ class TwoBoardsTest : public QObject {
   }
 
   // The second player with an empty address: the error, the board not shown, the listener
-  // open; pressing the button again with an address completes the set-up.
+  // closed again; pressing the button again with an address completes the set-up.
   void emptyAddressThenRetry() {
     first_->Start(true, "Player1");
     second_->Start(false, "Player2", "");
@@ -184,7 +184,7 @@ class TwoBoardsTest : public QObject {
     QCOMPARE(answerer_->boxes[0].text, QStringLiteral("アドレスが指定されていません."));
     QVERIFY(!second_->board().isVisible());
     QTRY_COMPARE(second_->board().windowTitle(), kDisconnected);
-    QVERIFY(PeerOf(second_->board()).IsListening());
+    QVERIFY(!PeerOf(second_->board()).IsListening());
 
     second_->Start(false, "Player2");
     QVERIFY(second_->board().isVisible());
