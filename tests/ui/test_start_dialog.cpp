@@ -117,6 +117,7 @@ class StartDialogTest : public QObject {
     QTest::newRow("int min") << QByteArray("TOP=-2147483648\r\nLEFT=-2147483648") << false;
     QTest::newRow("right of the screen") << QByteArray("TOP=10\r\nLEFT=100000") << false;
     QTest::newRow("above the screen") << QByteArray("TOP=-153\r\nLEFT=10") << false;
+    QTest::newRow("left of the screen") << QByteArray("TOP=10\r\nLEFT=-385") << false;
     QTest::newRow("partly on the screen") << QByteArray("TOP=-100\r\nLEFT=-300") << true;
   }
   void positionOffEveryScreenIsCentred() {
