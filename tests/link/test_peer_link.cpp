@@ -5,9 +5,12 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+#include <algorithm>
+#include <array>
 #include <clocale>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "link/peer_link.h"
 #include "link/turn_framer.h"
@@ -55,6 +58,33 @@ struct TurnReader {
   }
 };
 
+// Takes Turn messages the way the board window does: a turn is applied, and one that cannot be
+// is noted as malformed (the board shows its box); failed() is the box that says the link was
+// cut.
+struct TurnApplier {
+  int applied = 0;
+  int malformed = 0;
+  int cuts = 0;
+
+  explicit TurnApplier(PeerLink& link) {
+    QObject::connect(&link, &PeerLink::incomingDataArrived, &link, [this, &link] {
+      const std::optional<markwick::TurnItems> turn = link.TakeTurn();
+      if (!turn) return;
+      std::array<int32_t, 8> marks{};
+      try {
+        markwick::ApplyTurn(*turn, marks);
+      } catch (const markwick::TurnError&) {
+        ++malformed;
+        link.NoteTurnMalformed();
+        return;
+      }
+      ++applied;
+      link.NoteTurnApplied();
+    });
+    QObject::connect(&link, &PeerLink::failed, &link, [this] { ++cuts; });
+  }
+};
+
 }  // namespace
 
 class PeerLinkTest : public QObject {
@@ -89,6 +119,20 @@ class PeerLinkTest : public QObject {
       return nullptr;
     }
     return accepted.first().first().value<QTcpSocket*>();
+  }
+
+  static bool Lists(const PeerLink& link, const RivalConnection& rival) {
+    const QList<QTcpSocket*> incoming = link.IncomingConnections();
+    return std::any_of(incoming.begin(), incoming.end(), [&](const QTcpSocket* in) {
+      return in->peerPort() == rival.socket.localPort();
+    });
+  }
+  // Waits until the link has listed the rival's connection (true) or closed it (false).
+  static bool Listed(const PeerLink& link, const RivalConnection& rival) {
+    return QTest::qWaitFor([&] {
+             return Lists(link, rival) || rival.socket.state() == QAbstractSocket::UnconnectedState;
+           }) &&
+           Lists(link, rival);
   }
 
  private slots:
@@ -706,6 +750,64 @@ class PeerLinkTest : public QObject {
     while (std::optional<QString> message = link->TakeTurnMessage()) taken.append(*message);
     QCOMPARE(taken, messages);
     QVERIFY(link->IncomingConnections().isEmpty());
+  }
+
+  // Malformed messages are counted per peer address over the whole run, over all its
+  // connections, at once or one after another, read at once or later, and a good turn does not
+  // reset the count: three boxes, then one that says the link was cut, which closes what the
+  // address still holds. Its later connections are closed unread; the rival at another address
+  // plays on.
+  void malformedMessagesAreCountedPerAddress_data() {
+    QTest::addColumn<int>("connections");
+    QTest::addColumn<QByteArray>("bytes");  // what each connection sends
+    QTest::addColumn<bool>("close");        // each closes once it has sent them
+    QTest::addColumn<bool>("held");         // all opened behind the rival's connection
+    const QByteArray bad = "x,0,0,0,0,0,";
+    QTest::newRow("reconnecting, three each") << 10 << bad + bad + bad << true << false;
+    QTest::newRow("a good turn after every two")
+        << 1 << (bad + bad + "0,0,0,0,0,0,").repeated(10) << false << false;
+    QTest::newRow("one each") << 10 << bad << true << false;
+    QTest::newRow("held behind the rival's") << 10 << bad + bad + bad << false << true;
+    QTest::newRow("1 MiB of commas") << 1 << QByteArray(1 << 20, ',') << false << false;
+  }
+  void malformedMessagesAreCountedPerAddress() {
+    QFETCH(int, connections);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, close);
+    QFETCH(bool, held);
+    const QHostAddress flooder(QStringLiteral("127.0.0.1"));
+    const QHostAddress rival_host(QStringLiteral("127.0.0.2"));
+    auto link = ListeningLink();
+    TurnApplier applier(*link);
+    std::unique_ptr<RivalConnection> rival;
+    if (held) {
+      rival = std::make_unique<RivalConnection>(link->ListenPort(), rival_host);
+      QVERIFY(Listed(*link, *rival));
+    }
+    std::vector<std::unique_ptr<RivalConnection>> flood;
+    for (int i = 0; i < connections; ++i) {
+      RivalConnection& next =
+          *flood.emplace_back(std::make_unique<RivalConnection>(link->ListenPort(), flooder));
+      if (!Listed(*link, next)) continue;
+      next.Send(bytes);
+      if (close) next.socket.disconnectFromHost();
+      // Unless held, each is read to its end before the next one opens.
+      if (!held) QVERIFY(QTest::qWaitFor([&] { return !Lists(*link, next); }));
+    }
+    if (rival) rival->socket.disconnectFromHost();
+    for (const auto& sent : flood) QVERIFY(QTest::qWaitFor([&] { return !Lists(*link, *sent); }));
+
+    RivalConnection again(link->ListenPort(), rival_host);
+    QVERIFY(Listed(*link, again));
+    const int applied = applier.applied;
+    again.Send("20,19,0,3,1,0,");
+    QTRY_COMPARE(applier.applied, applied + 1);
+    QCOMPARE(applier.malformed, 3);
+    QCOMPARE(applier.cuts, 1);
+    QSignalSpy accepted(link.get(), &PeerLink::incomingAccepted);
+    RivalConnection refused(link->ListenPort(), flooder);
+    QVERIFY(!Listed(*link, refused));
+    QCOMPARE(accepted.count(), 0);
   }
 
   // ---- Both sides on the real ports ----
