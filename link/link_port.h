@@ -36,7 +36,6 @@ class LinkPort : public QObject {
   virtual void CloseIncoming(QObject* incoming) = 0;
   virtual void SendName(QObject* incoming, const QString& name) = 0;
   virtual std::optional<TurnItems> TakeTurn() = 0;
-  virtual void NoteTurnApplied() = 0;
   virtual void NoteTurnMalformed() = 0;
   virtual void OpenOutgoing() = 0;
   virtual void CloseOutgoing() = 0;

@@ -18,15 +18,18 @@
 //   attempt that ends without a connection, and CloseOutgoing(), drop them.
 // - Incoming connections: incomingAccepted() once each, in the order accepted; one accepted
 //   while the own connect is under way is announced a turn of the event loop later, so that a
-//   connect completing at the same time is announced first. incomingDataArrived() each time
-//   TakeTurnMessage() may have a message; one message per call, and another signal follows
-//   while more wait.
+//   connect completing at the same time is announced first. A connection from an address that
+//   has been cut off (NoteTurnMalformed()), or from one that already holds
+//   kMostIncomingPerAddress connections, is closed as it is accepted, unread and unannounced.
+//   incomingDataArrived() each time TakeTurnMessage() may have a message; one message per call,
+//   and another signal follows while more wait.
 #pragma once
 
 #include <QAbstractSocket>
 #include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <optional>
@@ -36,7 +39,6 @@
 #include "engine/turn.h"
 #include "link/link_port.h"  // LinkError
 
-class QHostAddress;
 class QHostInfo;
 class QTcpServer;
 class QTcpSocket;
@@ -49,6 +51,9 @@ class PeerLink : public QObject {
  public:
   // The outgoing connection as a caller sees it; closed also before the first opening.
   enum class OutgoingState { Closed, Resolving, Connecting, Connected };
+
+  // The most incoming connections one peer address holds open at once; a genuine rival has one.
+  static constexpr int kMostIncomingPerAddress = 4;
 
   explicit PeerLink(QObject* parent = nullptr);
   ~PeerLink() override;
@@ -80,10 +85,11 @@ class PeerLink : public QObject {
   std::optional<QString> TakeTurnMessage();
   // The same message read into its items, as the engine applies them.
   std::optional<TurnItems> TakeTurn();
-  // What the message that TakeTurnMessage() returned last turned out to be. A good turn ends a
-  // run of malformed messages on its connection; the third malformed message in a row drops
-  // what that connection still holds, closes it and reports so by failed().
-  void NoteTurnApplied();
+  // The message that TakeTurnMessage() returned last turned out malformed. They are counted per
+  // peer address for as long as the link lives, over all its connections; a genuine rival never
+  // sends one (its turns are joined whole however they are read), so nothing resets the count.
+  // The third closes every connection of that address, dropping what they still hold, reports
+  // so by failed(), and from then on its connections are closed as they are accepted.
   void NoteTurnMalformed();
 
   // Outgoing connection. OpenOutgoing() starts lookup and connect without blocking; it does
@@ -143,10 +149,10 @@ class PeerLink : public QObject {
     }
 
     QTcpSocket* socket;
-    QByteArray pending;  // received bytes not yet taken as a message
+    QHostAddress address;  // the peer's, kept: a closed socket forgets it
+    QByteArray pending;    // received bytes not yet taken as a message
     Flow flow = Flow::Open;
     bool after_turn = false;  // the bytes taken last ended at a sixth comma
-    int malformed_run = 0;    // malformed messages in a row, since the last good turn
   };
 
   static bool HoldsSocket(Outgoing state);
@@ -177,7 +183,8 @@ class PeerLink : public QObject {
   QTcpServer* server_;
   std::vector<Incoming> incoming_;
   QTimer partial_timer_;
-  QPointer<QTcpSocket> last_taken_from_;  // the connection of the message taken last
+  QHostAddress last_taken_from_;        // the peer address of the message taken last
+  QHash<QHostAddress, int> malformed_;  // malformed messages taken, by peer address
 
   Outgoing outgoing_ = Outgoing::NoLink;
   QTcpSocket* outgoing_socket_ = nullptr;  // while Resolving, Connecting or Connected

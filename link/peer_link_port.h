@@ -21,7 +21,6 @@ class PeerLinkPort : public LinkPort {
   void CloseIncoming(QObject* incoming) override;
   void SendName(QObject* incoming, const QString& name) override;
   std::optional<TurnItems> TakeTurn() override { return link_->TakeTurn(); }
-  void NoteTurnApplied() override { link_->NoteTurnApplied(); }
   void NoteTurnMalformed() override { link_->NoteTurnMalformed(); }
   void OpenOutgoing() override { link_->OpenOutgoing(); }
   void CloseOutgoing() override { link_->CloseOutgoing(); }

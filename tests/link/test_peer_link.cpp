@@ -79,7 +79,6 @@ struct TurnApplier {
         return;
       }
       ++applied;
-      link.NoteTurnApplied();
     });
     QObject::connect(&link, &PeerLink::failed, &link, [this] { ++cuts; });
   }
@@ -794,7 +793,10 @@ class PeerLinkTest : public QObject {
       // Unless held, each is read to its end before the next one opens.
       if (!held) QVERIFY(QTest::qWaitFor([&] { return !Lists(*link, next); }));
     }
-    if (rival) rival->socket.disconnectFromHost();
+    if (rival) {
+      QCOMPARE(link->IncomingConnections().size(), 1 + PeerLink::kMostIncomingPerAddress);
+      rival->socket.disconnectFromHost();
+    }
     for (const auto& sent : flood) QVERIFY(QTest::qWaitFor([&] { return !Lists(*link, *sent); }));
 
     RivalConnection again(link->ListenPort(), rival_host);
