@@ -18,6 +18,9 @@
 // another, can bury the screen in boxes; and an address holds only a few connections open, so
 // that it cannot queue up many behind the first to be read later. The name is collected from
 // all the bytes of the outgoing connection, up to 2047 bytes, and shown whole at every arrival.
+// That connection is read as bytes arrive even when the name is no longer asked for (after
+// round 1), the rest dropped: bytes left unread would fill the socket's buffer, and a socket
+// with a full buffer reads nothing more from the system, the rival's close included.
 //
 // Arrivals are announced from the event loop, never from inside the socket's readyRead(): the
 // taker may open a modal box, and a socket does not emit readyRead() again while its own
@@ -362,7 +365,7 @@ void PeerLink::OpenOutgoing() {
   connect(outgoing_socket_, &QTcpSocket::connected, this, &PeerLink::OnOutgoingConnected);
   connect(outgoing_socket_, &QTcpSocket::errorOccurred, this, &PeerLink::OnOutgoingError);
   connect(outgoing_socket_, &QTcpSocket::disconnected, this, &PeerLink::OnOutgoingClosed);
-  connect(outgoing_socket_, &QTcpSocket::readyRead, this, &PeerLink::outgoingDataArrived);
+  connect(outgoing_socket_, &QTcpSocket::readyRead, this, &PeerLink::OnOutgoingReadyRead);
 
   QHostAddress address;
   if (address.setAddress(outgoing_host_) && address.protocol() == QAbstractSocket::IPv4Protocol) {
@@ -419,7 +422,7 @@ void PeerLink::OnOutgoingError() {
 void PeerLink::OnOutgoingClosed() {
   if (outgoing_ != Outgoing::Connected) return;
   // Keep what the rival sent last: its name may still be read.
-  ReadRivalName();
+  CollectRivalName();
   MoveOutgoing(Outgoing::Disconnected);
 }
 
@@ -462,10 +465,19 @@ void PeerLink::SendBytes(const QByteArray& bytes) {
   }
 }
 
-QString PeerLink::ReadRivalName() {
+void PeerLink::OnOutgoingReadyRead() {
+  CollectRivalName();
+  emit outgoingDataArrived();
+}
+
+void PeerLink::CollectRivalName() {
   if (outgoing_socket_ != nullptr && outgoing_socket_->bytesAvailable() > 0) {
     rival_name_ = AppendNameBytes(rival_name_, outgoing_socket_->readAll());
   }
+}
+
+QString PeerLink::ReadRivalName() {
+  CollectRivalName();
   return DecodeSjis(QByteArrayView(rival_name_).first(WholeCharactersLength(rival_name_)));
 }
 

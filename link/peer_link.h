@@ -108,8 +108,9 @@ class PeerLink : public QObject {
   // outgoingDisconnected() comes before the throw.
   void SendTurn(const QString& text);
   void SendTurn(const Turn& turn);
-  // Collects the bytes that arrived on the outgoing connection and returns all the name
-  // received on it so far; a new opening starts afresh.
+  // The name received on the outgoing connection so far; a new opening starts afresh. The link
+  // reads that connection as bytes arrive, whether or not the name is still asked for, and
+  // drops what goes past the name's limit.
   QString ReadRivalName();
 
  signals:
@@ -118,7 +119,8 @@ class PeerLink : public QObject {
   void incomingDataArrived();
   void outgoingConnected();
   void outgoingDisconnected();
-  // Emitted straight from the socket, each time bytes arrive on the outgoing connection.
+  // Emitted straight from the socket, each time bytes arrive on the outgoing connection, once
+  // the link has read them.
   void outgoingDataArrived();
   // An error that an event brought; the text for the error box.
   void failed(const QString& message);
@@ -169,6 +171,8 @@ class PeerLink : public QObject {
   void StartConnect(const QHostAddress& address);
   void OnLookupDone(const QHostInfo& info);
   void OnOutgoingConnected();
+  void OnOutgoingReadyRead();
+  void CollectRivalName();
   void OnOutgoingError();
   void OnOutgoingClosed();
   // SendTurn's bytes: written, kept or refused by the state of the outgoing connection.
