@@ -93,8 +93,8 @@ class StartDialogTest : public QObject {
     QVERIFY(dialog.Label2->geometry().right() < dialog.width());
   }
 
-  // The five keys are read into the position and the three boxes (Shift-JIS in the file). A
-  // start puts the texts left unedited back byte for byte, even bytes the code page leaves
+  // The five keys are read into the position and the three boxes (Shift-JIS in the file).
+  // Saving puts the texts left unedited back byte for byte, even bytes the code page leaves
   // undefined, which the box shows as replacement characters.
   void settingsFileGivesPositionAndTexts() {
     QFile file(settings_path_);
@@ -109,7 +109,7 @@ class StartDialogTest : public QObject {
     QCOMPARE(Dialog().Edit1->text(), QStringLiteral("先攻\uFFFDBob\uFFFD"));
     QCOMPARE(Dialog().Edit2->text(), QString());
     QCOMPARE(Dialog().Edit3->text(), QStringLiteral("192.168.0.7"));
-    ClickButton(Dialog().Button1);
+    Dialog().SaveParam();
     QVERIFY(file.open(QIODevice::ReadOnly));
     QCOMPARE(file.readAll(), parameters + "[Form]\r\nTOP=32\r\nLEFT=300\r\n");
   }
