@@ -58,9 +58,8 @@ struct TurnReader {
   }
 };
 
-// Takes Turn messages the way the board window does: a turn is applied, and one that cannot be
-// is noted as malformed (the board shows its box); failed() is the box that says the link was
-// cut.
+// Takes Turn messages the way the board window does: one that cannot be applied is noted as
+// malformed (the board shows its box); failed() is the box that says the link was cut.
 struct TurnApplier {
   int applied = 0;
   int malformed = 0;
@@ -68,17 +67,16 @@ struct TurnApplier {
 
   explicit TurnApplier(PeerLink& link) {
     QObject::connect(&link, &PeerLink::incomingDataArrived, &link, [this, &link] {
-      const std::optional<markwick::TurnItems> turn = link.TakeTurn();
-      if (!turn) return;
       std::array<int32_t, 8> marks{};
       try {
-        markwick::ApplyTurn(*turn, marks);
+        if (const std::optional<markwick::TurnItems> turn = link.TakeTurn()) {
+          markwick::ApplyTurn(*turn, marks);
+          ++applied;
+        }
       } catch (const markwick::TurnError&) {
         ++malformed;
         link.NoteTurnMalformed();
-        return;
       }
-      ++applied;
     });
     QObject::connect(&link, &PeerLink::failed, &link, [this] { ++cuts; });
   }
@@ -120,18 +118,17 @@ class PeerLinkTest : public QObject {
     return accepted.first().first().value<QTcpSocket*>();
   }
 
-  static bool Lists(const PeerLink& link, const RivalConnection& rival) {
-    const QList<QTcpSocket*> incoming = link.IncomingConnections();
-    return std::any_of(incoming.begin(), incoming.end(), [&](const QTcpSocket* in) {
-      return in->peerPort() == rival.socket.localPort();
+  // The link's side of the rival's connection once the link has listed it; null when the link
+  // has closed it instead.
+  static QPointer<QTcpSocket> Listed(const PeerLink& link, const RivalConnection& rival) {
+    QTcpSocket* listed = nullptr;
+    const bool settled = QTest::qWaitFor([&] {
+      for (QTcpSocket* in : link.IncomingConnections()) {
+        if (in->peerPort() == rival.socket.localPort()) listed = in;
+      }
+      return listed != nullptr || rival.socket.state() == QAbstractSocket::UnconnectedState;
     });
-  }
-  // Waits until the link has listed the rival's connection (true) or closed it (false).
-  static bool Listed(const PeerLink& link, const RivalConnection& rival) {
-    return QTest::qWaitFor([&] {
-             return Lists(link, rival) || rival.socket.state() == QAbstractSocket::UnconnectedState;
-           }) &&
-           Lists(link, rival);
+    return settled ? listed : nullptr;
   }
 
  private slots:
@@ -771,46 +768,48 @@ class PeerLinkTest : public QObject {
   // plays on.
   void malformedMessagesAreCountedPerAddress_data() {
     QTest::addColumn<int>("connections");
-    QTest::addColumn<QByteArray>("bytes");  // what each connection sends
-    QTest::addColumn<bool>("close");        // each closes once it has sent them
-    QTest::addColumn<bool>("held");         // all opened behind the rival's connection
+    QTest::addColumn<QByteArray>("bytes");  // what each sends before it closes
+    QTest::addColumn<bool>("held");         // all opened behind the rival's and left open
     const QByteArray bad = "x,0,0,0,0,0,";
-    QTest::newRow("reconnecting, three each") << 10 << bad + bad + bad << true << false;
+    QTest::newRow("reconnecting, three each") << 10 << bad + bad + bad << false;
     QTest::newRow("a good turn after every two")
-        << 1 << (bad + bad + "0,0,0,0,0,0,").repeated(10) << false << false;
-    QTest::newRow("one each") << 10 << bad << true << false;
-    QTest::newRow("held behind the rival's") << 10 << bad + bad + bad << false << true;
-    QTest::newRow("1 MiB of commas") << 1 << QByteArray(1 << 20, ',') << false << false;
+        << 1 << (bad + bad + "0,0,0,0,0,0,").repeated(10) << false;
+    QTest::newRow("one each") << 10 << bad << false;
+    QTest::newRow("held behind the rival's") << 10 << bad + bad + bad << true;
+    QTest::newRow("1 MiB of commas") << 1 << QByteArray(1 << 20, ',') << false;
   }
   void malformedMessagesAreCountedPerAddress() {
     QFETCH(int, connections);
     QFETCH(QByteArray, bytes);
-    QFETCH(bool, close);
     QFETCH(bool, held);
     const QHostAddress flooder(QStringLiteral("127.0.0.1"));
     const QHostAddress rival_host(QStringLiteral("127.0.0.2"));
     auto link = ListeningLink();
     TurnApplier applier(*link);
-    std::unique_ptr<RivalConnection> rival;
-    if (held) {
-      rival = std::make_unique<RivalConnection>(link->ListenPort(), rival_host);
-      QVERIFY(Listed(*link, *rival));
-    }
+    RivalConnection rival(link->ListenPort(), rival_host);
+    QVERIFY(Listed(*link, rival));
+    if (!held) rival.socket.disconnectFromHost();
     std::vector<std::unique_ptr<RivalConnection>> flood;
+    std::vector<QPointer<QTcpSocket>> listed;
+    const auto gone = [&](const QPointer<QTcpSocket>& in) {
+      return QTest::qWaitFor([&] { return !link->IncomingConnections().contains(in.data()); });
+    };
     for (int i = 0; i < connections; ++i) {
       RivalConnection& next =
           *flood.emplace_back(std::make_unique<RivalConnection>(link->ListenPort(), flooder));
-      if (!Listed(*link, next)) continue;
+      const QPointer<QTcpSocket> in = Listed(*link, next);
+      if (!in) continue;
+      listed.push_back(in);
       next.Send(bytes);
-      if (close) next.socket.disconnectFromHost();
-      // Unless held, each is read to its end before the next one opens.
-      if (!held) QVERIFY(QTest::qWaitFor([&] { return !Lists(*link, next); }));
+      if (held) continue;
+      next.socket.disconnectFromHost();
+      QVERIFY(gone(in));  // read to its end before the next one opens
     }
-    if (rival) {
+    if (held) {
       QCOMPARE(link->IncomingConnections().size(), 1 + PeerLink::kMostIncomingPerAddress);
-      rival->socket.disconnectFromHost();
+      rival.socket.disconnectFromHost();
     }
-    for (const auto& sent : flood) QVERIFY(QTest::qWaitFor([&] { return !Lists(*link, *sent); }));
+    for (const QPointer<QTcpSocket>& in : listed) QVERIFY(gone(in));
 
     RivalConnection again(link->ListenPort(), rival_host);
     QVERIFY(Listed(*link, again));
