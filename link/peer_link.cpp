@@ -12,10 +12,15 @@
 // second it is taken as one message as it is, and a full buffer without six commas is taken at
 // once; a remainder of blanks and line ends after a turn is dropped (see turn_framer.h). A
 // connection that the rival closes stays first until the bytes it brought have been taken, its
-// rest at once. Each message is decoded whole. The third malformed message in a row on one
-// connection closes it, so that a flood of bad messages cannot bury the screen in boxes. The
-// name is collected from all the bytes of the outgoing connection, up to 2047 bytes, and shown
-// whole at every arrival.
+// rest at once. Each message is decoded whole. Malformed messages are counted by the peer's
+// address over the whole run: the third cuts that address off, its connections open now and
+// later, so that no flood of bad messages, on one connection or many, at once or one after
+// another, can bury the screen in boxes; and an address holds only a few connections open, so
+// that it cannot queue up many behind the first to be read later. The name is collected from
+// all the bytes of the outgoing connection, up to 2047 bytes, and shown whole at every arrival.
+// That connection is read as bytes arrive even when the name is no longer asked for (after
+// round 1), the rest dropped: bytes left unread would fill the socket's buffer, and a socket
+// with a full buffer reads nothing more from the system, the rival's close included.
 //
 // Arrivals are announced from the event loop, never from inside the socket's readyRead(): the
 // taker may open a modal box, and a socket does not emit readyRead() again while its own
@@ -57,7 +62,7 @@ namespace {
 
 constexpr int kPartialWaitMs = 1000;
 constexpr int kListenBacklog = 5;
-constexpr int kMalformedRunLimit = 3;
+constexpr int kMalformedLimit = 3;
 
 QString InUseText() { return QStringLiteral("使用中のソケットは値を変更できません"); }
 
@@ -136,12 +141,20 @@ void PeerLink::CloseIncoming(QTcpSocket* incoming) {
 void PeerLink::AcceptPending() {
   while (server_->hasPendingConnections()) {
     QTcpSocket* socket = server_->nextPendingConnection();
+    const QHostAddress address = socket->peerAddress();
+    const auto held = std::count_if(incoming_.begin(), incoming_.end(),
+                                    [&](const Incoming& in) { return in.address == address; });
+    if (malformed_.value(address) >= kMalformedLimit || held >= kMostIncomingPerAddress) {
+      socket->abort();
+      socket->deleteLater();
+      continue;
+    }
     socket->setReadBufferSize(kTurnBufferSize);
     connect(socket, &QTcpSocket::readyRead, this, &PeerLink::incomingDataArrived,
             Qt::QueuedConnection);
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { OnIncomingError(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { OnIncomingClosed(socket); });
-    incoming_.push_back(Incoming{socket, {}});
+    incoming_.push_back(Incoming{socket, address, {}});
     if (outgoing_ == Outgoing::Connecting) {
       // The rival connects back only after it has accepted our own connection, whose end the
       // event loop may report only after this one: announce this one after it.
@@ -237,7 +250,7 @@ std::optional<QString> PeerLink::TakeTurnMessage() {
   partial_timer_.stop();
   const bool no_message = in.after_turn && HoldsNoItem(message);
   if (!no_message) in.after_turn = SixthCommaEnd(message) == length;
-  QTcpSocket* const from = in.socket;
+  const QHostAddress from = in.address;
   const bool closed = in.flow == Incoming::Flow::Closed;
   if (closed && in.pending.isEmpty() && in.socket->bytesAvailable() == 0) {
     DropIncoming(in.socket);  // announces what the next connection holds
@@ -257,15 +270,14 @@ std::optional<TurnItems> PeerLink::TakeTurn() {
   return ReadTurnItems(message->toStdString());
 }
 
-void PeerLink::NoteTurnApplied() {
-  const auto it = FindIncoming(last_taken_from_);
-  if (it != incoming_.end()) it->malformed_run = 0;
-}
-
 void PeerLink::NoteTurnMalformed() {
-  const auto it = FindIncoming(last_taken_from_);
-  if (it == incoming_.end() || ++it->malformed_run < kMalformedRunLimit) return;
-  CloseIncoming(it->socket);  // what it still holds goes with it
+  // Counted by the address taken with the message: its connection may have gone since.
+  if (last_taken_from_.isNull() || ++malformed_[last_taken_from_] != kMalformedLimit) return;
+  QList<QTcpSocket*> cut;
+  for (const Incoming& in : incoming_) {
+    if (in.address == last_taken_from_) cut.append(in.socket);
+  }
+  for (QTcpSocket* socket : cut) CloseIncoming(socket);  // what they still hold goes with them
   emit failed(QStringLiteral("不正な記録が続けて届いたため、相手との接続を切断しました"));
 }
 
@@ -353,7 +365,7 @@ void PeerLink::OpenOutgoing() {
   connect(outgoing_socket_, &QTcpSocket::connected, this, &PeerLink::OnOutgoingConnected);
   connect(outgoing_socket_, &QTcpSocket::errorOccurred, this, &PeerLink::OnOutgoingError);
   connect(outgoing_socket_, &QTcpSocket::disconnected, this, &PeerLink::OnOutgoingClosed);
-  connect(outgoing_socket_, &QTcpSocket::readyRead, this, &PeerLink::outgoingDataArrived);
+  connect(outgoing_socket_, &QTcpSocket::readyRead, this, &PeerLink::OnOutgoingReadyRead);
 
   QHostAddress address;
   if (address.setAddress(outgoing_host_) && address.protocol() == QAbstractSocket::IPv4Protocol) {
@@ -410,7 +422,7 @@ void PeerLink::OnOutgoingError() {
 void PeerLink::OnOutgoingClosed() {
   if (outgoing_ != Outgoing::Connected) return;
   // Keep what the rival sent last: its name may still be read.
-  ReadRivalName();
+  CollectRivalName();
   MoveOutgoing(Outgoing::Disconnected);
 }
 
@@ -453,10 +465,19 @@ void PeerLink::SendBytes(const QByteArray& bytes) {
   }
 }
 
-QString PeerLink::ReadRivalName() {
+void PeerLink::OnOutgoingReadyRead() {
+  CollectRivalName();
+  emit outgoingDataArrived();
+}
+
+void PeerLink::CollectRivalName() {
   if (outgoing_socket_ != nullptr && outgoing_socket_->bytesAvailable() > 0) {
     rival_name_ = AppendNameBytes(rival_name_, outgoing_socket_->readAll());
   }
+}
+
+QString PeerLink::ReadRivalName() {
+  CollectRivalName();
   return DecodeSjis(QByteArrayView(rival_name_).first(WholeCharactersLength(rival_name_)));
 }
 

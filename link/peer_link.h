@@ -18,15 +18,18 @@
 //   attempt that ends without a connection, and CloseOutgoing(), drop them.
 // - Incoming connections: incomingAccepted() once each, in the order accepted; one accepted
 //   while the own connect is under way is announced a turn of the event loop later, so that a
-//   connect completing at the same time is announced first. incomingDataArrived() each time
-//   TakeTurnMessage() may have a message; one message per call, and another signal follows
-//   while more wait.
+//   connect completing at the same time is announced first. A connection from an address that
+//   has been cut off (NoteTurnMalformed()), or from one that already holds
+//   kMostIncomingPerAddress connections, is closed as it is accepted, unread and unannounced.
+//   incomingDataArrived() each time TakeTurnMessage() may have a message; one message per call,
+//   and another signal follows while more wait.
 #pragma once
 
 #include <QAbstractSocket>
 #include <QByteArray>
+#include <QHash>
+#include <QHostAddress>
 #include <QObject>
-#include <QPointer>
 #include <QString>
 #include <QTimer>
 #include <optional>
@@ -35,7 +38,6 @@
 
 #include "engine/turn.h"
 
-class QHostAddress;
 class QHostInfo;
 class QTcpServer;
 class QTcpSocket;
@@ -54,6 +56,9 @@ class PeerLink : public QObject {
  public:
   // The outgoing connection as a caller sees it; closed also before the first opening.
   enum class OutgoingState { Closed, Resolving, Connecting, Connected };
+
+  // The most incoming connections one peer address holds open at once; a genuine rival has one.
+  static constexpr int kMostIncomingPerAddress = 4;
 
   explicit PeerLink(QObject* parent = nullptr);
   ~PeerLink() override;
@@ -85,10 +90,11 @@ class PeerLink : public QObject {
   std::optional<QString> TakeTurnMessage();
   // The same message read into its items, as the engine applies them.
   std::optional<TurnItems> TakeTurn();
-  // What the message that TakeTurnMessage() returned last turned out to be. A good turn ends a
-  // run of malformed messages on its connection; the third malformed message in a row drops
-  // what that connection still holds, closes it and reports so by failed().
-  void NoteTurnApplied();
+  // The message that TakeTurnMessage() returned last turned out malformed. They are counted per
+  // peer address for as long as the link lives, over all its connections; a genuine rival never
+  // sends one (its turns are joined whole however they are read), so nothing resets the count.
+  // The third closes every connection of that address, dropping what they still hold, reports
+  // so by failed(), and from then on its connections are closed as they are accepted.
   void NoteTurnMalformed();
 
   // Outgoing connection. OpenOutgoing() starts lookup and connect without blocking; it does
@@ -107,8 +113,9 @@ class PeerLink : public QObject {
   // outgoingDisconnected() comes before the throw.
   void SendTurn(const QString& text);
   void SendTurn(const Turn& turn);
-  // Collects the bytes that arrived on the outgoing connection and returns all the name
-  // received on it so far; a new opening starts afresh.
+  // The name received on the outgoing connection so far; a new opening starts afresh. The link
+  // reads that connection as bytes arrive, whether or not the name is still asked for, and
+  // drops what goes past the name's limit.
   QString ReadRivalName();
 
  signals:
@@ -117,7 +124,8 @@ class PeerLink : public QObject {
   void incomingDataArrived();
   void outgoingConnected();
   void outgoingDisconnected();
-  // Emitted straight from the socket, each time bytes arrive on the outgoing connection.
+  // Emitted straight from the socket, each time bytes arrive on the outgoing connection, once
+  // the link has read them.
   void outgoingDataArrived();
   // An error that an event brought; the text for the error box.
   void failed(const QString& message);
@@ -148,10 +156,10 @@ class PeerLink : public QObject {
     }
 
     QTcpSocket* socket;
-    QByteArray pending;  // received bytes not yet taken as a message
+    QHostAddress address;  // the peer's, kept: a closed socket forgets it
+    QByteArray pending;    // received bytes not yet taken as a message
     Flow flow = Flow::Open;
     bool after_turn = false;  // the bytes taken last ended at a sixth comma
-    int malformed_run = 0;    // malformed messages in a row, since the last good turn
   };
 
   static bool HoldsSocket(Outgoing state);
@@ -168,6 +176,8 @@ class PeerLink : public QObject {
   void StartConnect(const QHostAddress& address);
   void OnLookupDone(const QHostInfo& info);
   void OnOutgoingConnected();
+  void OnOutgoingReadyRead();
+  void CollectRivalName();
   void OnOutgoingError();
   void OnOutgoingClosed();
   // SendTurn's bytes: written, kept or refused by the state of the outgoing connection.
@@ -182,7 +192,8 @@ class PeerLink : public QObject {
   QTcpServer* server_;
   std::vector<Incoming> incoming_;
   QTimer partial_timer_;
-  QPointer<QTcpSocket> last_taken_from_;  // the connection of the message taken last
+  QHostAddress last_taken_from_;        // the peer address of the message taken last
+  QHash<QHostAddress, int> malformed_;  // malformed messages taken, by peer address
 
   Outgoing outgoing_ = Outgoing::NoLink;
   QTcpSocket* outgoing_socket_ = nullptr;  // while Resolving, Connecting or Connected

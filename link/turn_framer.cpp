@@ -40,13 +40,8 @@ qsizetype NextTurnLength(QByteArrayView pending, bool quiet, qsizetype buffer_si
 }
 
 QByteArray AppendNameBytes(QByteArrayView name, QByteArrayView more, qsizetype buffer_size) {
-  QByteArray joined;
-  joined.reserve(qMin(name.size() + more.size(), buffer_size));
-  joined.append(name.first(qMin(name.size(), buffer_size)));
-  if (joined.size() < buffer_size) {
-    joined.append(more.first(qMin(more.size(), buffer_size - joined.size() + 1)));
-  }
-  if (joined.size() > buffer_size) joined.truncate(SjisCutLength(joined, buffer_size));
+  QByteArray joined = name.first(qMin(name.size(), buffer_size)).toByteArray();
+  joined.append(more.first(qMin(more.size(), buffer_size - joined.size())));
   return joined;
 }
 

@@ -37,7 +37,9 @@ qsizetype SixthCommaEnd(QByteArrayView bytes);
 // such bytes up to a NUL, where the split ends the text.
 bool HoldsNoItem(QByteArrayView bytes);
 
-// `name` with `more` appended, cut to at most `buffer_size` bytes at a character boundary.
+// `name` with `more` appended, cut to its first `buffer_size` bytes. A double-byte character
+// cut at the limit leaves its lead byte last, which WholeCharactersLength leaves out of the
+// shown text: the name is full all the same, and nothing that arrives later joins it.
 QByteArray AppendNameBytes(QByteArrayView name, QByteArrayView more,
                            qsizetype buffer_size = kNameBufferSize);
 

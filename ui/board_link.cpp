@@ -103,12 +103,11 @@ void TForm1::ServerSocket1ClientRead() {
   try {
     engine_->TakeInRivalTurn(*turn);
   } catch (const TurnError&) {
-    // Its box is shown as for any failure; the link counts it, and a run of them closes the
-    // connection that brought them.
+    // Its box is shown as for any failure; the link counts it, and the third from one address
+    // cuts that address off.
     link_->NoteTurnMalformed();
     throw;
   }
-  link_->NoteTurnApplied();
 }
 
 }  // namespace markwick

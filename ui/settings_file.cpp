@@ -186,13 +186,18 @@ QString SettingsFile::PathForExecutable(const QString& exe_path) {
 QString SettingsFile::path() const { return path_; }
 
 QString SettingsFile::ReadString(QStringView section, QStringView key, const QString& def) const {
+  const std::optional<QByteArray> value = ReadBytes(section, key);
+  return value ? DecodeSjis(*value) : def;
+}
+
+std::optional<QByteArray> SettingsFile::ReadBytes(QStringView section, QStringView key) const {
   const std::optional<Loaded> file = Load(path_);
-  if (!file || !file->usable) return def;
+  if (!file || !file->usable) return std::nullopt;
   const Location at = Locate(file->bytes, section, key);
-  if (!at.key) return def;
+  if (!at.key) return std::nullopt;
   // The value is everything after "=", as it stands, up to its length limit.
   const QByteArrayView value = at.key->value;
-  return DecodeSjis(value.first(SjisCutLength(value, kMaxValueBytes)));
+  return value.first(SjisCutLength(value, kMaxValueBytes)).toByteArray();
 }
 
 int SettingsFile::ReadInteger(QStringView section, QStringView key, int def) const {
@@ -200,15 +205,20 @@ int SettingsFile::ReadInteger(QStringView section, QStringView key, int def) con
 }
 
 void SettingsFile::WriteString(QStringView section, QStringView key, const QString& value) const {
+  WriteBytes(section, key, EncodeSjis(value));
+}
+
+void SettingsFile::WriteBytes(QStringView section, QStringView key, QByteArrayView value) const {
   QByteArray content;
   if (const std::optional<Loaded> file = Load(path_)) {
     // Never put back a file that could not be read whole: its other lines would be lost.
     if (!file->usable) throw SettingsWriteError(path_);
     content = file->bytes;
   }
-  QString one_line = value;
-  one_line.replace(u'\r', u' ').replace(u'\n', u' ');
-  const QByteArray updated = WithSettingsValue(content, section, key, EncodeSjis(one_line));
+  // CR and LF are never the second byte of a double-byte character.
+  QByteArray one_line = value.toByteArray();
+  one_line.replace('\r', ' ').replace('\n', ' ');
+  const QByteArray updated = WithSettingsValue(content, section, key, one_line);
   if (updated.size() > kMaxFileBytes) throw SettingsWriteError(path_);
 
   // QSaveFile keeps small writes in its buffer until commit() and does not report a failed

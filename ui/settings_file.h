@@ -46,12 +46,16 @@ class SettingsFile {
   QString ReadString(QStringView section, QStringView key, const QString& def) const;
   // The key's value read by ParseSettingsInteger, or def when that gives nothing.
   int ReadInteger(QStringView section, QStringView key, int def) const;
+  // The code page 932 bytes that ReadString decodes, or nullopt where it gives def.
+  std::optional<QByteArray> ReadBytes(QStringView section, QStringView key) const;
 
   // Replaces the key's line, or adds the key at the end of its section (after its last key
   // line), or adds the section at the end of the file, or creates the file. Line breaks in the
   // value are written as blanks. Throws SettingsWriteError when the file cannot be read back or
   // written; the file is then unchanged.
   void WriteString(QStringView section, QStringView key, const QString& value) const;
+  // The same with the value's code page 932 bytes as they are.
+  void WriteBytes(QStringView section, QStringView key, QByteArrayView value) const;
   // Writes the value in decimal.
   void WriteInteger(QStringView section, QStringView key, int value) const;
 

@@ -5,10 +5,12 @@
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
+#include <optional>
 #include <utility>
 
 #include "auto_size_label.h"
 #include "board_window.h"
+#include "codec/sjis_codec.h"
 #include "form_font.h"
 #include "placed.h"
 #include "settings_file.h"
@@ -77,18 +79,34 @@ void TForm2::FormCreate() {
   const int top = settings.ReadInteger(kForm, u"TOP", 140);
   const int left = settings.ReadInteger(kForm, u"LEFT", 511);
   move(PlacementOnScreens(left, top, size()));
-  Edit1->setText(settings.ReadString(kParameter, u"FName", QStringLiteral("Player1")));
-  Edit2->setText(settings.ReadString(kParameter, u"SName", QStringLiteral("Player2")));
-  Edit3->setText(settings.ReadString(kParameter, u"IPAddress", QStringLiteral("xxx.XXX.xxx.XXX")));
+  ReadText(settings, Edit1, u"FName", QStringLiteral("Player1"));
+  ReadText(settings, Edit2, u"SName", QStringLiteral("Player2"));
+  ReadText(settings, Edit3, u"IPAddress", QStringLiteral("xxx.XXX.xxx.XXX"));
+}
+
+void TForm2::ReadText(const SettingsFile& settings, QLineEdit* box, QStringView key,
+                      const QString& def) {
+  const std::optional<QByteArray> bytes = settings.ReadBytes(kParameter, key);
+  box->setText(bytes ? DecodeSjis(*bytes) : def);
+  if (bytes) texts_read_[box] = TextRead{box->text(), *bytes};
 }
 
 void TForm2::SaveParam() {
   const SettingsFile settings(settings_path_);
-  settings.WriteString(kParameter, u"IPAddress", Edit3->text());
-  settings.WriteString(kParameter, u"FName", Edit1->text());
-  settings.WriteString(kParameter, u"SName", Edit2->text());
+  SaveText(settings, Edit3, u"IPAddress");
+  SaveText(settings, Edit1, u"FName");
+  SaveText(settings, Edit2, u"SName");
   settings.WriteInteger(kForm, u"TOP", y());
   settings.WriteInteger(kForm, u"LEFT", x());
+}
+
+void TForm2::SaveText(const SettingsFile& settings, const QLineEdit* box, QStringView key) const {
+  const auto read = texts_read_.find(box);
+  if (read != texts_read_.end() && read->second.text == box->text()) {
+    settings.WriteBytes(kParameter, key, read->second.bytes);
+  } else {
+    settings.WriteString(kParameter, key, box->text());
+  }
 }
 
 void TForm2::Button1Click() { StartMatch(PlayerRole::First); }

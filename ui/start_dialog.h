@@ -3,8 +3,11 @@
 // file when it is created; the two role buttons save them again.
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <QStringView>
 #include <QWidget>
+#include <map>
 #include <memory>
 
 #include "handler_gate.h"
@@ -16,6 +19,7 @@ class QPushButton;
 namespace markwick {
 
 class AutoSizeLabel;
+class SettingsFile;
 class TForm1;
 enum class PlayerRole;
 
@@ -68,6 +72,18 @@ class TForm2 : public QWidget {
   void FormCreate();
   // The steps of the two role buttons, in their order.
   void StartMatch(PlayerRole role);
+  // A text box's key of section Parameter: read into the box, or saved from it.
+  void ReadText(const SettingsFile& settings, QLineEdit* box, QStringView key, const QString& def);
+  void SaveText(const SettingsFile& settings, const QLineEdit* box, QStringView key) const;
+
+  // What the settings file gave each text box: the text shown and the bytes it came from. A box
+  // that still holds that text is saved as those bytes, so that a byte the code page leaves
+  // undefined (shown as a replacement character) survives a start unedited.
+  struct TextRead {
+    QString text;
+    QByteArray bytes;
+  };
+  std::map<const QLineEdit*, TextRead> texts_read_;
 
   QString settings_path_;
   HandlerGate gate_;               // outlives the board, whose handlers it runs

@@ -27,14 +27,16 @@ struct RivalListener {
   }
 };
 
-// The rival's outgoing connection to the link's listener.
+// The rival's outgoing connection to the link's listener, from `from` when given (127.0.0.2
+// stands for another host).
 struct RivalConnection {
   QTcpSocket socket;
   QByteArray received;
 
-  explicit RivalConnection(quint16 port) {
+  explicit RivalConnection(quint16 port, const QHostAddress& from = {}) {
     QObject::connect(&socket, &QTcpSocket::readyRead, &socket,
                      [this] { received += socket.readAll(); });
+    if (!from.isNull()) socket.bind(from);
     socket.connectToHost(QHostAddress::LocalHost, port);
   }
   void Send(const QByteArray& bytes) {

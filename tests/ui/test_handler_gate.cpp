@@ -83,7 +83,8 @@ class HandlerGateTest : public QObject {
   }
 
   // A queued handler that fails does not keep the ones after it from running; a handler that
-  // arrives while a queued one shows a box goes to the back of the queue.
+  // arrives while a queued one shows a box goes to the back of the queue and runs after that
+  // box has closed, not inside it.
   void failingQueuedHandlerDoesNotStopTheOthers() {
     ModalBoxAnswerer answerer;
     HandlerGate gate;
@@ -97,6 +98,7 @@ class HandlerGateTest : public QObject {
         gate.Run([&] {
           log << "C";
           markwick::ShowMessageBox(QStringLiteral("C"));
+          log << "C ends";
         });
       } else if (box.text == "C") {
         gate.Run([&] { log << "D"; });
@@ -106,7 +108,7 @@ class HandlerGateTest : public QObject {
       log << "A";
       markwick::ShowMessageBox(QStringLiteral("A"));
     });
-    QCOMPARE(log, QStringList({"A", "B", "C", "D"}));
+    QCOMPARE(log, QStringList({"A", "B", "C", "C ends", "D"}));
     QCOMPARE(answerer.Texts(), std::vector<QString>({"A", "B failed.", "C"}));
     QCOMPARE(answerer.boxes[1].icon, QMessageBox::Critical);
   }

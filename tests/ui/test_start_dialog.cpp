@@ -95,18 +95,24 @@ class StartDialogTest : public QObject {
   }
 
   // The five keys are read into the position and the three boxes (Shift-JIS in the file).
+  // Saving puts the texts left unedited back byte for byte, even bytes the code page leaves
+  // undefined, which the box shows as replacement characters.
   void settingsFileGivesPositionAndTexts() {
     QFile file(settings_path_);
     QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(
-        "[Parameter]\r\nIPAddress=192.168.0.7\r\nFName=\x90\xe6\x8d\x55\r\n"
-        "SName=\r\n[Form]\r\nTOP=0x20\r\nleft=300\r\n");
+    const QByteArray parameters =
+        "[Parameter]\r\nIPAddress=192.168.0.7\r\nFName=\x90\xe6\x8d\x55\x80"
+        "Bob\xa0\r\nSName=\r\n";
+    file.write(parameters + "[Form]\r\nTOP=0x20\r\nleft=300\r\n");
     file.close();
     Create();
     QCOMPARE(Dialog().pos(), QPoint(300, 32));
-    QCOMPARE(Dialog().Edit1->text(), QStringLiteral("先攻"));
+    QCOMPARE(Dialog().Edit1->text(), QStringLiteral("先攻\uFFFDBob\uFFFD"));
     QCOMPARE(Dialog().Edit2->text(), QString());
     QCOMPARE(Dialog().Edit3->text(), QStringLiteral("192.168.0.7"));
+    Dialog().SaveParam();
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(), parameters + "[Form]\r\nTOP=32\r\nLEFT=300\r\n");
   }
 
   // A saved position that would put the dialog wholly off every screen (a monitor unplugged
@@ -118,6 +124,7 @@ class StartDialogTest : public QObject {
     QTest::newRow("int min") << QByteArray("TOP=-2147483648\r\nLEFT=-2147483648") << false;
     QTest::newRow("right of the screen") << QByteArray("TOP=10\r\nLEFT=100000") << false;
     QTest::newRow("above the screen") << QByteArray("TOP=-153\r\nLEFT=10") << false;
+    QTest::newRow("left of the screen") << QByteArray("TOP=10\r\nLEFT=-385") << false;
     QTest::newRow("partly on the screen") << QByteArray("TOP=-100\r\nLEFT=-300") << true;
   }
   void positionOffEveryScreenIsCentred() {
