@@ -278,7 +278,7 @@ void PeerLink::NoteTurnMalformed() {
     if (in.address == last_taken_from_) cut.append(in.socket);
   }
   for (QTcpSocket* socket : cut) CloseIncoming(socket);  // what they still hold goes with them
-  emit failed(QStringLiteral("不正な記録が続けて届いたため、相手との接続を切断しました"));
+  emit failed(QStringLiteral("不正な記録が何度も届いたため、相手との接続を切断しました"));
 }
 
 void PeerLink::OnPartialTimeout() {

@@ -39,7 +39,7 @@ const QString kAccepted = QStringLiteral("Markwick = Server = 接続中 ");
 const QString kConnected = QStringLiteral("Markwick = Client = 接続完了");
 const QString kDisconnected = QStringLiteral("Markwick = Client = 切断");
 const QString kRunClosed =
-    QStringLiteral("不正な記録が続けて届いたため、相手との接続を切断しました.");
+    QStringLiteral("不正な記録が何度も届いたため、相手との接続を切断しました.");
 
 // A grid cell as (column, row).
 using Cell = std::pair<int, int>;
