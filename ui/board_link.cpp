@@ -102,6 +102,7 @@ void TForm1::ServerSocket1ClientRead() {
     throw;
   }
   link_->NoteTurnApplied();
+  ShowStatsAtMatchEnd();
 }
 
 }  // namespace markwick

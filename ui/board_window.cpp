@@ -14,6 +14,7 @@
 #include "form_font.h"
 #include "handler_gate.h"
 #include "link/link_port.h"
+#include "match_record.h"
 #include "message_boxes.h"
 #include "placed.h"
 #include "score_grid.h"
@@ -90,9 +91,15 @@ TForm1::TForm1(TForm2& main_window)
 
 TForm1::~TForm1() = default;
 
-void TForm1::StringGrid1SelectCell(int col, int row) { engine_->StringGrid1SelectCell(col, row); }
+void TForm1::StringGrid1SelectCell(int col, int row) {
+  engine_->StringGrid1SelectCell(col, row);
+  ShowStatsAtMatchEnd();
+}
 
-void TForm1::Button1Click() { engine_->Button1Click(); }
+void TForm1::Button1Click() {
+  engine_->Button1Click();
+  ShowStatsAtMatchEnd();
+}
 
 void TForm1::Button2Click() { engine_->Button2Click(); }
 
@@ -104,7 +111,10 @@ void TForm1::Label6Click() {
 
 HandlerGate& TForm1::gate() { return main_window_.gate(); }
 
-void TForm1::FormShow() { main_window_.hide(); }
+void TForm1::FormShow() {
+  main_window_.hide();
+  StartRecord();
+}
 
 void TForm1::FormClose() {
   CloseLink();
