@@ -36,8 +36,10 @@ std::optional<Award> AwardOf(const Turn& darts) {
     return Award::HatTrick;
   }
   const int64_t marks = MarksOf(darts);
-  if (marks >= 5 && marks <= 9)
-    return static_cast<Award>(static_cast<int>(Award::NineMarks) + 9 - marks);
+  // NineMarks .. FiveMarks stand in that order.
+  if (marks >= 5 && marks <= 9) {
+    return static_cast<Award>(static_cast<int64_t>(Award::NineMarks) + (9 - marks));
+  }
   return std::nullopt;
 }
 

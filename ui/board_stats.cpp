@@ -26,22 +26,21 @@ void TForm1::StartRecord() {
 void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
   try {
     stats_.Add(turn);
-    if (record_ != nullptr) {
-      const bool own_first = engine_->state().IsFirstPlayer;
-      record_->Append(turn, StringGrid1->Cell(own_first ? kOwnColumn : kRivalColumn, kNameRow),
-                      StringGrid1->Cell(own_first ? kRivalColumn : kOwnColumn, kNameRow));
-    }
+    if (record_ != nullptr) record_->Append(turn, PlayerName(true), PlayerName(false));
     if (stats_window_ != nullptr) RefreshStats();
   } catch (...) {
     // Out of memory: the STATS and the record are not worth the turn.
   }
 }
 
+QString TForm1::PlayerName(bool first) const {
+  // The name cells, as the results read them.
+  const bool own = first == engine_->state().IsFirstPlayer;
+  return StringGrid1->Cell(own ? kOwnColumn : kRivalColumn, kNameRow);
+}
+
 void TForm1::RefreshStats() {
-  const bool own_first = engine_->state().IsFirstPlayer;
-  stats_window_->ShowFigures(stats_,
-                             StringGrid1->Cell(own_first ? kOwnColumn : kRivalColumn, kNameRow),
-                             StringGrid1->Cell(own_first ? kRivalColumn : kOwnColumn, kNameRow),
+  stats_window_->ShowFigures(stats_, PlayerName(true), PlayerName(false),
                              record_ != nullptr ? record_->failure() : QString());
 }
 

@@ -117,6 +117,7 @@ class TForm1 : public QWidget, public Board {
   void StartRecord();
   void ShowStatsAtMatchEnd();
   void RefreshStats();
+  QString PlayerName(bool first) const;  // of the player who plays first, or second
 
   TForm2& main_window_;
   std::array<QLineEdit*, 3> dart_boxes_;
