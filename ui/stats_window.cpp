@@ -127,14 +127,20 @@ void StatsWindow::Open() {
   if (!placed_) {
     placed_ = true;
     adjustSize();
-    // Below the board, centred on it, and on the board's screen whole where it fits.
+    // Below the board, centred on it, and whole on the board's screen where it fits. The
+    // window's frame, not known before it is shown, is taken to be the board's.
     const QWidget* board = parentWidget();
-    int left = board->frameGeometry().center().x() - width() / 2;
-    int top = board->frameGeometry().bottom() + 8;
+    const QRect outer = board->frameGeometry();
+    const QRect inner = board->geometry();
+    const QSize size =
+        this->size().grownBy({inner.left() - outer.left(), inner.top() - outer.top(),
+                              outer.right() - inner.right(), outer.bottom() - inner.bottom()});
+    int left = outer.center().x() - size.width() / 2;
+    int top = outer.bottom() + 8;
     if (const QScreen* screen = board->screen()) {
       const QRect area = screen->availableGeometry();
-      left = std::max(area.left(), std::min(left, area.right() + 1 - width()));
-      top = std::max(area.top(), std::min(top, area.bottom() + 1 - height()));
+      left = std::max(area.left(), std::min(left, area.right() + 1 - size.width()));
+      top = std::max(area.top(), std::min(top, area.bottom() + 1 - size.height()));
     }
     move(left, top);
   }
