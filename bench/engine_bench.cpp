@@ -29,6 +29,7 @@ class QuietBoard : public Board {
   void SetCorrectEnabled(bool) override {}
   void ShowMessage(std::string_view) override {}
   void SendTurn(const Turn& turn) override { outbox = ComposeTurn(turn); }
+  void TurnPlayed(const PlayedTurn&) noexcept override {}
 
   std::string outbox;
 };

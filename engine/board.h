@@ -47,6 +47,10 @@ class Board {
   // Sends the own finished turn to the rival. Throws std::exception on a failure that the user
   // must see.
   virtual void SendTurn(const Turn& turn) = 0;
+
+  // A turn has been played: the own one sent, or the rival's applied, its score worked out.
+  // For the STATS and the match record; never throws.
+  virtual void TurnPlayed(const PlayedTurn& turn) noexcept = 0;
 };
 
 }  // namespace markwick

@@ -230,6 +230,7 @@ void MatchEngine::JudgeMatch() {
   const bool own_closed = AllClosed(s.MarkCount);
   const bool rival_closed = AllClosed(s.r_MarkCount);
   const auto declare = [&](const std::string& text) {
+    decided_ = true;
     board_.ShowMessage(text);
     board_.SetStatusText(kMatchOver);
     s.InputOpen = false;
@@ -294,8 +295,11 @@ void MatchEngine::SendOwnTurn() {
   // those would change own marks that were never thrown, and the rival, who adds only the
   // throws sent, would then hold other marks than this peer.
   for (int r = 0; r < kTargetRows; ++r) s.MarkCount[r] = s.showdata[r][s.Throw];
-  board_.SendTurn(Turn{{s.nowdata[1], s.nowdata[2], s.nowdata[3]}, s.nowmark});
+  const Turn turn{{s.nowdata[1], s.nowdata[2], s.nowdata[3]}, s.nowmark};
+  board_.SendTurn(turn);
   CalcOwnScore();
+  // RoundNo is still the round of this turn on both roles.
+  board_.TurnPlayed({s.RoundNo, s.IsFirstPlayer, turn, s.ThrowText, s.MarkCount[kScoreRow]});
   s.InputOpen = false;
   s.nowdata = {};
   s.nowmark = {};
@@ -319,6 +323,9 @@ void MatchEngine::TakeInRivalTurn(const TurnItems& items) {
   if (s.RoundNo > s.RoundMax) return;
   ApplyTurn(items, s.r_MarkCount);
   CalcRivalScore();
+  // Before StartTurn, which counts the first player's round up.
+  board_.TurnPlayed(
+      {s.RoundNo, !s.IsFirstPlayer, CreditedTurn(items), {}, s.r_MarkCount[kScoreRow]});
   CalcOwnScore();
   ShowMarks();
   s.InputOpen = true;

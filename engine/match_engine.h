@@ -41,6 +41,9 @@ class MatchEngine {
   // Redraws the mark symbols of both sides, the own side at the current stage.
   void ShowMarks();
 
+  // True once a judgement has declared a result on this peer; it stays true.
+  bool MatchDecided() const { return decided_; }
+
  private:
   void AddMark(int target);
   void CalcStageScore();
@@ -53,6 +56,7 @@ class MatchEngine {
 
   Board& board_;
   MatchState state_;
+  bool decided_ = false;
 };
 
 }  // namespace markwick

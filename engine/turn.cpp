@@ -38,4 +38,14 @@ void ApplyTurn(const TurnItems& items, std::array<int32_t, 8>& r_MarkCount) {
   }
 }
 
+Turn CreditedTurn(const TurnItems& items) {
+  Turn turn;
+  for (size_t k = 0; k < 3; ++k) {
+    if (RowOfTarget(ValueOf(items, k)) < 0) continue;
+    turn.targets[k] = ValueOf(items, k);
+    turn.marks[k] = ValueOf(items, k + 3);
+  }
+  return turn;
+}
+
 }  // namespace markwick

@@ -17,6 +17,20 @@ namespace markwick {
 struct Turn {
   std::array<int32_t, 3> targets{};
   std::array<int32_t, 3> marks{};
+
+  bool operator==(const Turn&) const = default;
+};
+
+// A turn once this peer has sent it (own) or applied it (the rival's), for the STATS and the
+// match record: the round it belongs to, whose it is, its darts, and the player's score after it.
+struct PlayedTurn {
+  int32_t round = 0;                 // 1..RoundMax, counted alike on both peers
+  bool first = true;                 // thrown by the player who plays first
+  Turn darts;                        // a target without a row is a miss: target 0, 0 marks
+  std::array<std::string, 3> texts;  // the darts' short names, UTF-8; empty where not known
+  int32_t score = 0;
+
+  bool operator==(const PlayedTurn&) const = default;
 };
 
 // One item of a received turn's text, with its integer when the item is one.
@@ -38,5 +52,9 @@ class TurnError : public std::runtime_error {
 // entry, or the score reckoned from the counts, outside the signed 32-bit range; the additions
 // of earlier throws stay, nothing of the failing throw is added. Row 7 is untouched.
 void ApplyTurn(const TurnItems& items, std::array<int32_t, 8>& r_MarkCount);
+
+// The darts of a received turn that ApplyTurn has accepted, read by the same rule: a target
+// without a row is a miss with 0 marks, whatever its marks item holds.
+Turn CreditedTurn(const TurnItems& items);
 
 }  // namespace markwick

@@ -108,6 +108,7 @@ void TForm1::ServerSocket1ClientRead() {
     link_->NoteTurnMalformed();
     throw;
   }
+  ShowStatsAtMatchEnd();
 }
 
 }  // namespace markwick

@@ -13,6 +13,7 @@
 #include "auto_size_label.h"
 #include "form_font.h"
 #include "handler_gate.h"
+#include "match_record.h"
 #include "message_boxes.h"
 #include "placed.h"
 #include "score_grid.h"
@@ -86,9 +87,15 @@ TForm1::TForm1(TForm2& main_window)
 
 TForm1::~TForm1() = default;
 
-void TForm1::StringGrid1SelectCell(int col, int row) { engine_->EnterThrow(col, row); }
+void TForm1::StringGrid1SelectCell(int col, int row) {
+  engine_->EnterThrow(col, row);
+  ShowStatsAtMatchEnd();
+}
 
-void TForm1::Button1Click() { engine_->SendOwnTurn(); }
+void TForm1::Button1Click() {
+  engine_->SendOwnTurn();
+  ShowStatsAtMatchEnd();
+}
 
 void TForm1::Button2Click() { engine_->TakeBackThrow(); }
 
@@ -100,7 +107,10 @@ void TForm1::Label6Click() {
 
 HandlerGate& TForm1::gate() { return main_window_.gate(); }
 
-void TForm1::FormShow() { main_window_.hide(); }
+void TForm1::FormShow() {
+  main_window_.hide();
+  StartRecord();
+}
 
 void TForm1::FormClose() {
   StopLink();

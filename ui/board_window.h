@@ -6,24 +6,29 @@
 #include <QPointer>
 #include <QWidget>
 #include <array>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
 
 #include "engine/board.h"
 #include "engine/match_engine.h"
+#include "engine/match_stats.h"
 
 class QFrame;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 class QTcpSocket;
 
 namespace markwick {
 
 class AutoSizeLabel;
+class MatchRecord;
 class PeerLink;
 class ScoreGrid;
 class HandlerGate;
+class StatsWindow;
 class TForm2;
 
 // The role chosen in the start dialog; it decides the ports of the peer link.
@@ -61,6 +66,10 @@ class TForm1 : public QWidget, public Board {
   void Label6Click();
   void FormShow();
   void FormClose();
+  // The STATS window with the figures so far: from the context menu's "成績" (a right click
+  // outside the grid), and by itself once the match has ended.
+  void ShowStats();
+  StatsWindow* stats_window() { return stats_window_; }
 
   // Link events. ServerSocket1Listen runs at once, inside the start action that opens the
   // listener; the others are entered through the handler gate.
@@ -84,6 +93,7 @@ class TForm1 : public QWidget, public Board {
   void SetCorrectEnabled(bool enabled) override;
   void ShowMessage(std::string_view text) override;
   void SendTurn(const Turn& turn) override;
+  void TurnPlayed(const PlayedTurn& turn) noexcept override;
 
   // Controls (owned by the window).
   ScoreGrid* StringGrid1;
@@ -103,15 +113,26 @@ class TForm1 : public QWidget, public Board {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void CentreOverMainWindow();
   void CreateLink();
+  void StartRecord();
+  void ShowStatsAtMatchEnd();
+  void RefreshStats();
+  QString PlayerName(bool first) const;  // of the player who plays first, or second
 
   TForm2& main_window_;
   std::array<QLineEdit*, 3> dart_boxes_;
   PeerLink* link_ = nullptr;           // owned (child of the window), from the first StartLink
   std::optional<MatchEngine> engine_;  // created last: it writes the start texts
+  // The STATS and the match record, fed with every turn played (TurnPlayed).
+  MatchStats stats_;
+  std::unique_ptr<MatchRecord> record_;  // from the board's show, the match's start
+  StatsWindow* stats_window_ = nullptr;  // owned (a child window), created when first shown
+  QMenu* context_menu_ = nullptr;        // owned, created at the first right click
+  bool stats_shown_at_end_ = false;
 };
 
 }  // namespace markwick

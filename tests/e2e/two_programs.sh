@@ -12,8 +12,10 @@
 # in three rounds while the second misses, so the match ends by closure. Checked: the window
 # places, the captions the link events leave on each side, the result boxes on both sides (pixel
 # for pixel against the program's own message box with the expected text), the status line's
-# colour through the turns, the settings files' bytes, and that closing the first player's board
-# ends it and shows the second that its connection closed.
+# colour through the turns, the settings files' bytes, the STATS windows that open by themselves
+# after the result (the same figures on both sides, pixel for pixel; closing one leaves its
+# program running), each side's match record (the same darts, its own with their texts), and
+# that closing the first player's board ends it and shows the second that its connection closed.
 #
 # Xvfb runs without a window manager, so every window stands exactly where the program puts it:
 # the start dialog's frame at LEFT,TOP from the settings file, the board centred over it. Qt on
@@ -371,6 +373,18 @@ answer_box() {
   wait_for "the $1 player's box to close" no_box "$pid"
 }
 
+# --- the STATS ---------------------------------------------------------------------------------
+
+# Both STATS windows show the same figures: captured each while it has the focus, as for the
+# boxes.
+same_stats() {
+  focus "$first_stats"
+  save_box "$first_stats" "$work/first.stats.png"
+  focus "$second_stats"
+  save_box "$second_stats" "$work/second.stats.png"
+  compare -metric AE "$work/first.stats.png" "$work/second.stats.png" null: 2>/dev/null
+}
+
 # --- the match ---------------------------------------------------------------------------------
 
 start_display
@@ -448,6 +462,19 @@ done
 answer_box second "$work/result.png"
 answer_box first "$work/result.png"
 boxes_expected=0
+# Then the STATS windows open by themselves, with the same figures on both sides.
+first_stats=$(window_of "$first_pid" '^成績$')
+second_stats=$(window_of "$second_pid" '^成績$')
+deadline=$((SECONDS + step_seconds))
+until same_stats; do
+  if ((SECONDS >= deadline)); then
+    cp "$work/first.stats.png" "$artefacts/two_programs-first-stats.png"
+    cp "$work/second.stats.png" "$artefacts/two_programs-second-stats.png"
+    fail "the STATS windows differ (images: $artefacts/two_programs-{first,second}-stats.png)"
+  fi
+  guard
+  sleep 0.1
+done
 # The first player's next turn has opened (blue) though no dart can be entered; the second
 # stays in red.
 wait_for "the first player's status line after the result" status_is first blue
@@ -460,6 +487,10 @@ answer_box first "$work/result.png"
 cell_click second 3 1
 answer_box second "$work/result.png"
 boxes_expected=0
+
+# Closing a STATS window only hides it: its program runs on (the guard of every wait checks).
+"$probe" close "$second_stats"
+wait_for "the second player's STATS window to close" eval '[ -z "$(visible "$second_pid" ^成績$)" ]'
 
 linked || fail "captions changed during the match: first $(show_caption "$first_board")," \
   "second $(show_caption "$second_board")"
@@ -480,8 +511,17 @@ second_pid="" # from now on its end is expected
 wait_for "the second player's program to end" ended "$pid"
 reap "$pid" || fail "the second player's program ended with status $?"
 
-# Nothing is saved when a program ends.
+# Nothing is saved when a program ends but the records: one a side, beside its settings file,
+# with the same darts; each knows the texts of its own.
 check_settings first "after the end"
 check_settings second "after the end"
+records=("$work"/first/records/*_太郎_Bob.csv "$work"/second/records/*_太郎_Bob.csv)
+[ ${#records[@]} = 2 ] && [ -f "${records[0]}" ] && [ -f "${records[1]}" ] ||
+  fail "not one record a side: $(ls "$work"/*/records 2>&1)"
+cmp -s <(cut -d, -f1-5,7 "${records[0]}") <(cut -d, -f1-5,7 "${records[1]}") ||
+  fail "the two records differ: $(diff "${records[@]}")"
+[ "$(cut -d, -f6 "${records[0]}" | tr -d '\r\n')" = 表示20T19T20T18T17T16T15TDBSB ] &&
+  [ "$(cut -d, -f6 "${records[1]}" | tr -d '\r\n')" = 表示××××××××× ] ||
+  fail "the records' darts: $(cat "${records[@]}")"
 
 echo "PASS: two programs played a match to a win by closure"

@@ -1,5 +1,6 @@
 // A Board that records what the engine shows, for tests. Messages are recorded and answered at
-// once; sent Turn texts are recorded and, when a peer is wired, delivered to it.
+// once; sent Turn texts are recorded and, when a peer is wired, delivered to it; played turns
+// are recorded.
 #pragma once
 
 #include <functional>
@@ -40,6 +41,7 @@ class RecordingBoard : public Board {
     sent.push_back(ComposeTurn(turn));
     if (peer) peer(sent.back());
   }
+  void TurnPlayed(const PlayedTurn& turn) noexcept override { played.push_back(turn); }
 
   // The own and rival cells of a grid row: the mark symbols of rows 1..7, the scores of row 8.
   std::string Own(int row) const { return CellText(0, row); }
@@ -56,6 +58,7 @@ class RecordingBoard : public Board {
   bool correct_enabled = false;
   std::vector<std::string> messages;
   std::vector<std::string> sent;
+  std::vector<PlayedTurn> played;
   std::function<void(const std::string&)> on_message;
   std::function<void(const std::string&)> peer;
   const std::string* send_failure = nullptr;

@@ -211,11 +211,14 @@ class MatchEngineTest : public QObject {
     QCOMPARE(s.nowdata[1], 20);
     QCOMPARE(s.ThrowText[2], "19S");
     QVERIFY(board.sent.empty());
+    QVERIFY(board.played.empty());
 
-    // A second click commits the same marks again and sends the same turn.
+    // A second click commits the same marks again and sends the same turn, played once.
     board.send_failure = nullptr;
     engine.SendOwnTurn();
     QCOMPARE(board.sent, std::vector<std::string>{"20,20,19,3,3,1,"});
+    QVERIFY((board.played == std::vector<PlayedTurn>{
+                                 {1, true, {{20, 20, 19}, {3, 3, 1}}, {"20T", "20T", "19S"}, 60}}));
     QCOMPARE(s.MarkCount[0], 6);
     QCOMPARE(s.MarkCount[7], 60);
     QVERIFY(!s.InputOpen);

@@ -1,6 +1,7 @@
 // Seeded random matches between two wired engines: random cells (throw cells and others),
 // corrections and sends. After every step the invariants of the match state must hold, and
-// after every delivered turn both peers must hold the same marks for both players.
+// after every delivered turn both peers must hold the same marks for both players and have
+// played the same turn.
 #include <QtTest>
 
 #include <algorithm>
@@ -112,6 +113,15 @@ class RandomMatch {
         return "turn " + std::to_string(turn) + ": the peers hold different marks";
       }
       RecordingBoard& other = receiver == &pair_.a ? pair_.board_a : pair_.board_b;
+      // Both peers saw the turn alike, in its round; only the thrower knows the darts' texts.
+      if (accepted) {
+        PlayedTurn sent = board.played.back();
+        sent.texts = {};
+        if (sent != other.played.back() || sent.round != turn / 2 + 1 ||
+            sent.first != (thrower == &pair_.a) || other.played.size() != size_t(turn + 1) ||
+            board.played.size() != size_t(turn + 1))
+          return "turn " + std::to_string(turn) + ": the peers played different turns";
+      }
       if (std::string v = Check(*receiver, other, receiver->state().MarkCount); !v.empty())
         return "receipt: " + v;
       if (!pair_.a.AcceptsTurns() && !pair_.b.AcceptsTurns()) {

@@ -105,6 +105,7 @@ class TurnCycleTest : public QObject {
       if (n < 20) {
         VerifyOpen(p.a, p.board_a, n + 1);
         QVERIFY(p.board_a.messages.empty());
+        QVERIFY(!p.a.MatchDecided() && !p.b.MatchDecided());
       }
       // Both peers hold the same marks for both players.
       QCOMPARE(p.a.state().MarkCount, p.b.state().r_MarkCount);
@@ -131,6 +132,7 @@ class TurnCycleTest : public QObject {
     }
     QCOMPARE(p.a.state().RoundNo, 21);
     QCOMPARE(p.b.state().RoundNo, 21);
+    QVERIFY(p.a.MatchDecided() && p.b.MatchDecided());
     QVERIFY(!p.a.state().InputOpen);
     QVERIFY(!p.b.state().InputOpen);
 
@@ -253,6 +255,7 @@ class TurnCycleTest : public QObject {
     QVERIFY(!board.correct_enabled);
     QCOMPARE(board.Rival(8), "");
     QCOMPARE(board.Rival(1), "");
+    QVERIFY(board.played.empty());
   }
 
   // The rival's score is reckoned in full and refused before it would leave 32 bits.
@@ -261,8 +264,11 @@ class TurnCycleTest : public QObject {
     MatchEngine engine(board);
     engine.ChooseSecondPlayer("Player2");
     const int32_t most = (INT32_MAX / 25) + 3;  // the bull's largest count with a 32-bit score
-    Receive(engine, "25,0,0," + std::to_string(most) + ",0,0,");
+    // Targets without a row are misses: their marks items are not read.
+    Receive(engine, "25,13,0," + std::to_string(most) + ",x,7,");
     QCOMPARE(engine.state().r_MarkCount[kScoreRow], (most - 3) * 25);
+    QVERIFY((board.played ==
+             std::vector<PlayedTurn>{{1, true, {{25, 0, 0}, {most, 0, 0}}, {}, (most - 3) * 25}}));
     QCOMPARE(board.Rival(8), std::to_string((most - 3) * 25));
     QVERIFY_THROWS_EXCEPTION(TurnError, Receive(engine, "20,0,0,5,0,0,"));
     QCOMPARE(engine.state().r_MarkCount[0], 0);

@@ -1,0 +1,160 @@
+// The match record and the STATS window of a board opened with "設定しないでGo", the rival's
+// turns applied as the link hands them over.
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QLabel>
+#include <QMenu>
+#include <QRegularExpression>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QtTest>
+#include <memory>
+
+#include "link/turn_message.h"
+#include "modal_box_answerer.h"
+#include "program_windows.h"
+#include "ui/form_font.h"
+#include "ui/stats_window.h"
+
+using markwick::ReadTurnItems;
+using markwick::TForm1;
+using markwick::testing::ClickButton;
+using markwick::testing::ClickCell;
+
+namespace {
+
+// The texts of a block of cells, row by row.
+QStringList Texts(QTableWidget* table, int row, int col, int rows, int cols) {
+  QStringList texts;
+  for (int r = row; r < row + rows; ++r) {
+    for (int c = col; c < col + cols; ++c) texts << table->item(r, c)->text();
+  }
+  return texts;
+}
+
+}  // namespace
+
+class StatsAndRecordTest : public QObject {
+  Q_OBJECT
+
+ private slots:
+  void initTestCase() { markwick::InstallFormFont(); }
+
+  void init() {
+    windows_ = std::make_unique<markwick::testing::ProgramWindows>(dir_.filePath("Markwick.ini"));
+    windows_->Form2.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&windows_->Form2));
+  }
+
+  void cleanup() {
+    windows_.reset();
+    QDir(dir_.filePath("records")).removeRecursively();
+    QFile::remove(dir_.filePath("records"));
+  }
+
+  // After each turn, sent or applied, the record file holds every turn so far: read through a
+  // file of its own while the board runs, it is what a kill leaves. The rival's name, taken as
+  // the link brings it, loses the characters a file name cannot hold and stays text in a
+  // spreadsheet.
+  void recordHoldsEveryTurnAfterEachTurn() {
+    TForm1& board = Board();
+    board.SetCellText(4, 0, "=1+2,\"x\"/y");
+    QByteArray expected = "\xEF\xBB\xBFラウンド,プレイヤー,投目,ターゲット,マーク,表示,得点\r\n";
+    const auto verify_file = [&] {
+      const QStringList files = QDir(dir_.filePath("records")).entryList(QDir::Files);
+      QCOMPARE(files.size(), 1);
+      QVERIFY(QRegularExpression(R"(^\d{4}-\d\d-\d\d_\d{6}_FirstPlayer_=1\+2,_x__y\.csv$)")
+                  .match(files[0])
+                  .hasMatch());
+      QFile file(dir_.filePath("records/" + files[0]));
+      QVERIFY(file.open(QIODevice::ReadOnly));
+      QCOMPARE(file.readAll(), expected);
+    };
+
+    Throw(board, {{3, 1}, {1, 7}, {3, 7}});
+    expected +=
+        "1,FirstPlayer,1,20,3,20T,0\r\n1,FirstPlayer,2,25,2,DB,0\r\n"
+        "1,FirstPlayer,3,0,0,×,0\r\n";
+    verify_file();
+
+    board.engine().TakeInRivalTurn(ReadTurnItems("19,19,0,3,3,0,"));
+    const QByteArray rival = "1,\"'=1+2,\"\"x\"\"/y\",";
+    expected += rival + "1,19,3,,57\r\n" + rival + "2,19,3,,57\r\n" + rival + "3,0,0,,57\r\n";
+    verify_file();
+
+    Throw(board, {{2, 1}, {2, 1}, {2, 1}});
+    expected +=
+        "2,FirstPlayer,1,20,1,20S,60\r\n2,FirstPlayer,2,20,1,20S,60\r\n"
+        "2,FirstPlayer,3,20,1,20S,60\r\n";
+    verify_file();
+  }
+
+  // Playing second, the board wins by closure right after its third send: once the result box
+  // is closed the STATS window opens, the first player's row first. The record could not be
+  // saved (a file stands where its folder goes): no box says so, the window does. Closed, the
+  // window comes back from the menu of a right click outside the grid.
+  void statsWindowAtTheEndAndFromTheMenu() {
+    QFile blocking(dir_.filePath("records"));
+    QVERIFY(blocking.open(QIODevice::WriteOnly));
+    TForm1& board = Board("花子");
+    markwick::testing::ModalBoxAnswerer answerer;
+    bool stats_with_box = false;
+    answerer.on_box = [&](const auto&) { stats_with_box = board.stats_window() != nullptr; };
+    board.engine().TakeInRivalTurn(ReadTurnItems("20,0,0,1,0,0,"));
+    Throw(board, {{3, 1}, {3, 1}, {3, 2}});  // 9 MARKS
+    board.engine().TakeInRivalTurn(ReadTurnItems("20,0,0,1,0,0,"));
+    Throw(board, {{3, 3}, {3, 4}, {3, 5}});  // WHITE HORSE
+    board.engine().TakeInRivalTurn(ReadTurnItems("20,0,0,1,0,0,"));
+    Throw(board, {{3, 6}, {1, 7}, {2, 7}});  // 6 MARKS
+    QCOMPARE(answerer.Texts(), std::vector<QString>{"花子60 Win!!"});
+    QVERIFY(!stats_with_box);
+    markwick::StatsWindow* stats = board.stats_window();
+    QVERIFY(stats != nullptr && stats->parentWidget() == &board);
+    QVERIFY(QTest::qWaitForWindowExposed(stats));
+    QCOMPARE(stats->windowTitle(), QStringLiteral("成績"));
+    // Rows of players: name, turns, marks, MPR, rounds 1..4; columns of players by award.
+    QCOMPARE(Texts(stats->players_table, 1, 0, 2, 8).join(u'|'),
+             "SecondPlayer|3|3|1.00|1|1|1||花子|3|24|8.00|9|9|6|");
+    QCOMPARE(Texts(stats->awards_table, 0, 1, 10, 2).join(u' '),
+             "SecondPlayer 花子 0 1 0 0 0 0 0 0 0 1 0 0 0 0 0 1 0 0");
+    QVERIFY(stats->record_note->isVisible());
+    QVERIFY(stats->record_note->text().contains(QDir::toNativeSeparators(blocking.fileName())));
+
+    stats->close();
+    const auto right_click = [&board](QPoint place) {
+      QContextMenuEvent event(QContextMenuEvent::Mouse, place, board.mapToGlobal(place));
+      QApplication::sendEvent(&board, &event);
+      return board.findChild<QMenu*>();
+    };
+    QVERIFY(right_click(markwick::testing::CellCentre(board, 3, 1)) == nullptr);
+    QMenu* menu = right_click(QPoint(240, 174));
+    QVERIFY(menu != nullptr && menu->isVisible());
+    QCOMPARE(menu->actions().size(), 1);
+    QCOMPARE(menu->actions()[0]->text(), QStringLiteral("成績"));
+    menu->actions()[0]->trigger();
+    QVERIFY(stats->isVisible());
+    QCOMPARE(answerer.boxes.size(), 1u);
+  }
+
+ private:
+  // The board shown by "設定しないでGo", playing first, or second under the name given.
+  TForm1& Board(const char* second_name = nullptr) {
+    TForm1& board = windows_->Form2.ScoreBoard();
+    if (second_name != nullptr) board.engine().ChooseSecondPlayer(second_name);
+    ClickButton(windows_->Form2.Button3);
+    if (!QTest::qWaitForWindowExposed(&board)) QTest::qFail("board not shown", __FILE__, __LINE__);
+    return board;
+  }
+
+  // Three darts by clicks on their cells, then the send.
+  static void Throw(TForm1& board, std::initializer_list<QPoint> cells) {
+    for (const QPoint& cell : cells) ClickCell(board, cell.x(), cell.y());
+    ClickButton(board.Button1);
+  }
+
+  QTemporaryDir dir_;
+  std::unique_ptr<markwick::testing::ProgramWindows> windows_;
+};
+
+QTEST_MAIN(StatsAndRecordTest)
+#include "test_stats_and_record.moc"

@@ -1,0 +1,72 @@
+// The score board's STATS and match record: every turn played goes into both; the STATS window
+// opens from the board's context menu and by itself when the match has ended.
+#include <QContextMenuEvent>
+#include <QDir>
+#include <QFileInfo>
+#include <QMenu>
+
+#include "board_window.h"
+#include "handler_gate.h"
+#include "match_record.h"
+#include "score_grid.h"
+#include "start_dialog.h"
+#include "stats_window.h"
+
+namespace markwick {
+
+void TForm1::StartRecord() {
+  // The board is shown once, by a start button: the match starts now. Records are kept beside
+  // the settings file.
+  if (record_ != nullptr) return;
+  const QDir folder = QFileInfo(main_window_.settings_path()).absoluteDir();
+  record_ = std::make_unique<MatchRecord>(folder.filePath(QStringLiteral("records")),
+                                          QDateTime::currentDateTime());
+}
+
+void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
+  try {
+    stats_.Add(turn);
+    if (record_ != nullptr) record_->Append(turn, PlayerName(true), PlayerName(false));
+    if (stats_window_ != nullptr) RefreshStats();
+  } catch (...) {
+    // Out of memory: the STATS and the record are not worth the turn.
+  }
+}
+
+QString TForm1::PlayerName(bool first) const {
+  // The name cells, as the results read them.
+  const bool own = first == engine_->state().IsFirstPlayer;
+  return StringGrid1->Cell(own ? kOwnColumn : kRivalColumn, kNameRow);
+}
+
+void TForm1::RefreshStats() {
+  stats_window_->ShowFigures(stats_, PlayerName(true), PlayerName(false),
+                             record_ != nullptr ? record_->failure() : QString());
+}
+
+void TForm1::ShowStats() {
+  if (stats_window_ == nullptr) stats_window_ = new StatsWindow(this);
+  RefreshStats();
+  stats_window_->Open();
+}
+
+void TForm1::ShowStatsAtMatchEnd() {
+  // Once, when the handler that ended the match is through its result boxes; not while the
+  // board is closing.
+  if (stats_shown_at_end_ || !engine_->MatchDecided() || !isVisible()) return;
+  stats_shown_at_end_ = true;
+  ShowStats();
+}
+
+void TForm1::contextMenuEvent(QContextMenuEvent* event) {
+  // The grid's clicks are darts.
+  if (StringGrid1->geometry().contains(event->pos())) return;
+  if (context_menu_ == nullptr) {
+    context_menu_ = new QMenu(this);
+    connect(context_menu_->addAction(QStringLiteral("成績")), &QAction::triggered, this,
+            gate().Entry(this, &TForm1::ShowStats));
+  }
+  context_menu_->popup(event->globalPos());
+}
+
+}  // namespace markwick
