@@ -1,8 +1,8 @@
 // The program's start: the start dialog (the main window, placed and filled from the settings
-// file beside the executable), then the event loop. The dialog creates the score board when a
-// start button is first pressed.
+// file), then the event loop. The dialog creates the score board when a start button is first
+// pressed.
 #include <QApplication>
-#include <QCoreApplication>
+#include <QIcon>
 
 #include "ui/form_font.h"
 #include "ui/settings_file.h"
@@ -13,6 +13,15 @@ int main(int argc, char* argv[]) {
   int qt_argc = argc > 0 ? 1 : 0;
   QApplication application(qt_argc, argv);
   markwick::InstallFormFont();  // before the first font is resolved
+
+  // Every window's icon, the dartboard of the desktop entry; that entry's name lets Wayland
+  // desktops match the windows to it.
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64, 128}) {
+    icon.addFile(QStringLiteral(":/markwick/icon/markwick-%1.png").arg(size), QSize(size, size));
+  }
+  QApplication::setWindowIcon(icon);
+  QApplication::setDesktopFileName(QStringLiteral("markwick"));
 
   markwick::TForm2 Form2(
       markwick::SettingsFile::PathForExecutable(QCoreApplication::applicationFilePath()));
