@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CTEST = ctest --output-on-failure --timeout 300 -j $(JOBS)
 
-.PHONY: deps test test-sanitize bench run fuzz windows test-windows
+.PHONY: deps test test-sanitize bench run fuzz windows test-windows package
 
 deps:
 	@tools/install-deps
@@ -18,6 +18,14 @@ test: deps build/build.ninja
 run: deps build/build.ninja
 	cmake --build build --target Markwick
 	build/app/Markwick
+
+# The Debian package build/markwick_<version>_<arch>.deb, from the build above (CPack), and
+# lintian's verdict on it: no errors.
+package: deps build/build.ninja
+	cmake --build build
+	rm -f build/markwick_*.deb
+	cd build && cpack -G DEB
+	lintian --fail-on error build/markwick_*.deb
 
 test-sanitize: deps
 	cmake -S . -B build-sanitize -G Ninja -DMARKWICK_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DMARKWICK_SANITIZE=ON

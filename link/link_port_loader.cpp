@@ -1,7 +1,7 @@
 // MakeLinkPort for a program with a shared Qt: the link is the module libmarkwick_link, loaded
 // at the first call, so that Qt Network and the libraries it pulls in stay out of the
-// program's start. The module is looked for beside the executable, then where it is installed,
-// then where it was built.
+// program's start. The module is looked for beside the executable, then where it is installed
+// relative to the executable's folder, then where it was built.
 #include <QCoreApplication>
 #include <QLibrary>
 #include <QStringList>
@@ -18,7 +18,7 @@ MakeFunction LoadModule() {
   if (make != nullptr) return make;
   const QStringList places = {
       QCoreApplication::applicationDirPath() + QStringLiteral("/" MARKWICK_LINK_MODULE_NAME),
-      QStringLiteral(MARKWICK_LINK_MODULE_INSTALLED),
+      QCoreApplication::applicationDirPath() + QStringLiteral("/" MARKWICK_LINK_MODULE_INSTALLED),
       QStringLiteral(MARKWICK_LINK_MODULE_BUILT),
   };
   QString error;
