@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CTEST = ctest --output-on-failure --timeout 300 -j $(JOBS)
 
-.PHONY: deps test test-sanitize bench run fuzz windows test-windows package
+.PHONY: deps test test-sanitize bench run fuzz windows test-windows package test-package
 
 deps:
 	@tools/install-deps
@@ -26,6 +26,12 @@ package: deps build/build.ninja
 	rm -f build/markwick_*.deb
 	cd build && cpack -G DEB
 	lintian --fail-on error build/markwick_*.deb
+
+# The package as a player gets it: unpacked into a scratch folder, its program started from
+# there as an ordinary user, then two of them playing a round (nothing is installed).
+test-package: package
+	tests/e2e/installed_program.sh build/markwick_*.deb build/tests/e2e/x11_probe \
+	  build/tests/e2e/show_message_box build
 
 test-sanitize: deps
 	cmake -S . -B build-sanitize -G Ninja -DMARKWICK_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DMARKWICK_SANITIZE=ON
