@@ -1,11 +1,11 @@
 // The program's start: the start dialog (the main window, placed and filled from the settings
-// file), then the event loop. The dialog creates the score board when a start button is first
-// pressed.
+// file, beside the executable or in the player's configuration folder), then the event loop. The
+// dialog creates the score board when a start button is first pressed.
 #include <QApplication>
 #include <QIcon>
 
 #include "ui/form_font.h"
-#include "ui/settings_file.h"
+#include "ui/settings_location.h"
 #include "ui/start_dialog.h"
 
 int main(int argc, char* argv[]) {
@@ -23,8 +23,7 @@ int main(int argc, char* argv[]) {
   QApplication::setWindowIcon(icon);
   QApplication::setDesktopFileName(QStringLiteral("markwick"));
 
-  markwick::TForm2 Form2(
-      markwick::SettingsFile::PathForExecutable(QCoreApplication::applicationFilePath()));
+  markwick::TForm2 Form2(markwick::SettingsPathForProgram());
 
   Form2.show();
   return QApplication::exec();

@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -87,6 +89,8 @@ void TForm2::FormCreate() {
 }
 
 void TForm2::SaveParam() {
+  // The player's configuration folder may not exist yet; a failure shows in the first write.
+  QDir().mkpath(QFileInfo(settings_path_).absolutePath());
   const SettingsFile settings(settings_path_);
   settings.WriteString(kParameter, u"IPAddress", Edit3->text());
   settings.WriteString(kParameter, u"FName", Edit1->text());
