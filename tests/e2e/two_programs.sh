@@ -2,7 +2,8 @@
 # Two Markwick programs play a short match on a display of their own, driven only by the mouse
 # (and the Return key for message boxes) as two users would.
 #
-#   two_programs.sh [--wine WINE_RUN | --installed] MARKWICK X11_PROBE SHOW_MESSAGE_BOX [ARTEFACT_DIR]
+#   two_programs.sh [--wine WINE_RUN | --installed] MARKWICK X11_PROBE SHOW_MESSAGE_BOX
+#                   [ARTEFACT_DIR]
 #
 # With --wine, MARKWICK and SHOW_MESSAGE_BOX are the Windows programs, run by WINE_RUN
 # (tools/wine-run) on Wine's own platform; X11_PROBE is a Linux program as always.
@@ -10,13 +11,14 @@
 # Each program runs from its own folder with its own Markwick.ini. With --installed, MARKWICK is
 # an installed program in a folder the user cannot write: both run it from there, each with a
 # configuration folder of its own ($XDG_CONFIG_HOME) that holds its Markwick.ini; first, one
-# of them starts without settings, and its "先攻いきます" must create the file there. The first player presses
-# "先攻いきます", then the second "後攻待ちます"; the first closes every target with 60 points
-# in three rounds while the second misses, so the match ends by closure. Checked: the window
-# places, the captions the link events leave on each side, the result boxes on both sides (pixel
-# for pixel against the program's own message box with the expected text), the status line's
-# colour through the turns, the settings files' bytes, and that closing the first player's board
-# ends it and shows the second that its connection closed.
+# of them starts without settings, and its "先攻いきます" must create the file there.
+#
+# The first player presses "先攻いきます", then the second "後攻待ちます"; the first closes
+# every target with 60 points in three rounds while the second misses, so the match ends by
+# closure. Checked: the window places, the captions the link events leave on each side, the
+# result boxes on both sides (pixel for pixel against the program's own message box with the
+# expected text), the status line's colour through the turns, the settings files' bytes, and
+# that closing the first player's board ends it and shows the second that its connection closed.
 #
 # Xvfb runs without a window manager, so every window stands exactly where the program puts it:
 # the start dialog's frame at LEFT,TOP from the settings file, the board centred over it. Qt on
@@ -37,7 +39,8 @@ elif [ "${1:-}" = --wine ]; then
   export WINEPREFIX
 fi
 if [ $# -lt 3 ]; then
-  echo "usage: $0 [--wine WINE_RUN | --installed] MARKWICK X11_PROBE SHOW_MESSAGE_BOX [ARTEFACT_DIR]" >&2
+  echo "usage: $0 [--wine WINE_RUN | --installed] MARKWICK X11_PROBE SHOW_MESSAGE_BOX" \
+    "[ARTEFACT_DIR]" >&2
   exit 2
 fi
 markwick=$1
@@ -282,7 +285,8 @@ run() {
 
 start_program() {
   if [ -n "$installed" ]; then
-    (cd "$work/$1" && export XDG_CONFIG_HOME="$work/$1/config" && run "$markwick") >"$work/$1.log" 2>&1 &
+    (cd "$work/$1" && export XDG_CONFIG_HOME="$work/$1/config" && run "$markwick") \
+      >"$work/$1.log" 2>&1 &
   else
     (cd "$work/$1" && run "./$exe") >"$work/$1.log" 2>&1 &
   fi
@@ -416,7 +420,8 @@ if [ -n "$installed" ]; then
   click $((511 + 4 + 292 + 38)) $((140 + 4 + 12 + 12)) # "先攻いきます"
   board=$(window_of "$first_pid" '^Markwick \[先攻\]$')
   check_settings first "first start of the installed program" defaults
-  [ ! -e "$(dirname "$markwick")/Markwick.ini" ] || fail "a settings file beside the installed program"
+  [ ! -e "$(dirname "$markwick")/Markwick.ini" ] ||
+    fail "a settings file beside the installed program"
   pid=$first_pid
   first_pid=""
   "$probe" close "$board"
