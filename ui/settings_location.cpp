@@ -30,7 +30,8 @@ QString ChooseSettingsPath(const QString& exe_path, const QString& config_folder
                            const std::function<bool(const QString&)>& can_write) {
   const QString beside = SettingsFile::PathForExecutable(exe_path);
   const QFileInfo beside_info(beside);
-  if (config_folder.isEmpty() || can_write(beside_info.path()) || can_write(beside)) return beside;
+  // The file first: once it exists, the folder needs no probe.
+  if (config_folder.isEmpty() || can_write(beside) || can_write(beside_info.path())) return beside;
   return QDir(config_folder).filePath(beside_info.fileName());
 }
 
