@@ -169,9 +169,12 @@ QByteArray WithSettingsValue(QByteArrayView content, QStringView section, QStrin
 
 // A folder where no temporary file can be made (an installed program's) may hold a settings
 // file that can itself be written: it is rewritten in place. ExistingOnly: never created here.
+// A file marked read-only (its permissions, Windows' read-only attribute) is left alone even
+// where the process could open it anyway, as QSaveFile leaves it.
 bool WriteInPlace(const QString& path, const QByteArray& bytes) {
   QFile file(path);
-  if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly)) {
+  if (!QFileInfo(path).isWritable() ||
+      !file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly)) {
     return false;
   }
   const bool written = file.write(bytes) == bytes.size() && file.flush();

@@ -19,10 +19,10 @@ bool CanWrite(const QString& path) {
     QTemporaryFile probe(QDir(path).filePath(QStringLiteral(".markwick-XXXXXX")));
     return probe.open();
   }
-  // Only a regular file: opening a FIFO or a device could block or do harm. Append and
-  // ExistingOnly neither empty nor create it.
+  // Only a regular file not marked read-only, as the settings file writes it: opening a FIFO
+  // or a device could block or do harm. Append and ExistingOnly neither empty nor create it.
   QFile file(path);
-  return info.isFile() &&
+  return info.isFile() && info.isWritable() &&
          file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::ExistingOnly);
 }
 
