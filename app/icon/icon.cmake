@@ -1,8 +1,8 @@
 # The application icon, a dartboard drawn in markwick.svg, as PNG files of the sizes desktops
 # and Windows ask for (rsvg-convert, from librsvg2-bin). Included from app/CMakeLists.txt after
-# the Markwick target: it gives the program its window icon (a Qt resource) and, on Windows, the
-# icon file of its resource script (MARKWICK_ICO); on Linux it installs the icon into the
-# hicolor theme for the desktop entry.
+# markwick_main: it gives the program its window icon (a Qt resource) and, on Windows, the icon
+# file of its resource script (MARKWICK_ICO); on Linux it installs the icon into the hicolor
+# theme for the desktop entry.
 find_program(RSVG_CONVERT rsvg-convert REQUIRED)
 set(icon_svg ${CMAKE_CURRENT_LIST_DIR}/markwick.svg)
 set(icon_dir ${CMAKE_CURRENT_BINARY_DIR}/icon)
@@ -18,15 +18,12 @@ foreach(size IN LISTS icon_sizes)
   set_source_files_properties(${png} PROPERTIES QT_RESOURCE_ALIAS markwick-${size}.png)
 endforeach()
 
-# The window icon: the sizes of title bars, task bars and window switchers.
+# The window icon: the sizes of title bars, task bars and window switchers. In markwick_main,
+# whose objects the relink kit ships.
 set(window_icon_sizes 16 24 32 48 64 128)
 list(TRANSFORM window_icon_sizes REPLACE "(.+)" "${icon_dir}/markwick-\\1.png"
      OUTPUT_VARIABLE window_icon_pngs)
-qt_add_resources(Markwick markwick_icon
-  PREFIX /markwick/icon
-  FILES ${window_icon_pngs}
-  OUTPUT_TARGETS markwick_icon_targets
-)
+qt_add_resources(markwick_main markwick_icon PREFIX /markwick/icon FILES ${window_icon_pngs})
 
 if(WIN32)
   # Markwick.exe's icon: the sizes Explorer shows, 256 kept as PNG as Windows Vista and later
