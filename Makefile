@@ -2,7 +2,7 @@
 JOBS ?= $(shell nproc)
 CTEST = ctest --output-on-failure --timeout 300 -j $(JOBS)
 
-.PHONY: deps test test-sanitize bench run fuzz windows test-windows
+.PHONY: deps test test-sanitize bench run fuzz windows test-windows package test-package
 
 deps:
 	@tools/install-deps
@@ -18,6 +18,20 @@ test: deps build/build.ninja
 run: deps build/build.ninja
 	cmake --build build --target Markwick
 	build/app/Markwick
+
+# The Debian package build/markwick_<version>_<arch>.deb, from the build above (CPack), and
+# lintian's verdict on it: no errors.
+package: deps build/build.ninja
+	cmake --build build
+	rm -f build/markwick_*.deb
+	cd build && cpack -G DEB
+	lintian --fail-on error build/markwick_*.deb
+
+# The package as a player gets it: unpacked into a scratch folder, its program started from
+# there as an ordinary user, then two of them playing a round (nothing is installed).
+test-package: package
+	tests/e2e/installed_program.sh build/markwick_*.deb build/tests/e2e/x11_probe \
+	  build/tests/e2e/show_message_box build
 
 test-sanitize: deps
 	cmake -S . -B build-sanitize -G Ninja -DMARKWICK_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DMARKWICK_SANITIZE=ON

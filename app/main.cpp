@@ -1,11 +1,11 @@
 // The program's start: the start dialog (the main window, placed and filled from the settings
-// file beside the executable), then the event loop. The dialog creates the score board when a
-// start button is first pressed.
+// file, beside the executable or in the player's configuration folder), then the event loop. The
+// dialog creates the score board when a start button is first pressed.
 #include <QApplication>
-#include <QCoreApplication>
+#include <QIcon>
 
 #include "ui/form_font.h"
-#include "ui/settings_file.h"
+#include "ui/settings_location.h"
 #include "ui/start_dialog.h"
 
 int main(int argc, char* argv[]) {
@@ -14,8 +14,16 @@ int main(int argc, char* argv[]) {
   QApplication application(qt_argc, argv);
   markwick::InstallFormFont();  // before the first font is resolved
 
-  markwick::TForm2 Form2(
-      markwick::SettingsFile::PathForExecutable(QCoreApplication::applicationFilePath()));
+  // Every window's icon, the dartboard of the desktop entry; that entry's name lets Wayland
+  // desktops match the windows to it.
+  QIcon icon;
+  for (const int size : {16, 24, 32, 48, 64, 128}) {
+    icon.addFile(QStringLiteral(":/markwick/icon/markwick-%1.png").arg(size), QSize(size, size));
+  }
+  QApplication::setWindowIcon(icon);
+  QApplication::setDesktopFileName(QStringLiteral("markwick"));
+
+  markwick::TForm2 Form2(markwick::SettingsPathForProgram());
 
   Form2.show();
   return QApplication::exec();

@@ -167,6 +167,21 @@ QByteArray WithSettingsValue(QByteArrayView content, QStringView section, QStrin
   return result + '[' + EncodeSjis(section) + ']' + kNewLine + key_line + kNewLine;
 }
 
+// A folder where no temporary file can be made (an installed program's) may hold a settings
+// file that can itself be written: it is rewritten in place. ExistingOnly: never created here.
+// A file marked read-only (its permissions, Windows' read-only attribute) is left alone even
+// where the process could open it anyway, as QSaveFile leaves it.
+bool WriteInPlace(const QString& path, const QByteArray& bytes) {
+  QFile file(path);
+  if (!QFileInfo(path).isWritable() ||
+      !file.open(QIODevice::WriteOnly | QIODevice::Truncate | QIODevice::ExistingOnly)) {
+    return false;
+  }
+  const bool written = file.write(bytes) == bytes.size() && file.flush();
+  file.close();
+  return written && file.error() == QFileDevice::NoError;
+}
+
 }  // namespace
 
 SettingsWriteError::SettingsWriteError(const QString& path)
@@ -225,11 +240,15 @@ void SettingsFile::WriteBytes(QStringView section, QStringView key, QByteArrayVi
   // final flush there: flush here, so that a full disk never renames an empty file over the
   // old one.
   QSaveFile file(path_);
-  if (!file.open(QIODevice::WriteOnly) || file.write(updated) != updated.size() || !file.flush() ||
-      file.error() != QFileDevice::NoError || !file.commit()) {
-    file.cancelWriting();
-    throw SettingsWriteError(path_);
+  if (file.open(QIODevice::WriteOnly)) {
+    if (file.write(updated) != updated.size() || !file.flush() ||
+        file.error() != QFileDevice::NoError || !file.commit()) {
+      file.cancelWriting();
+      throw SettingsWriteError(path_);
+    }
+    return;
   }
+  if (!WriteInPlace(path_, updated)) throw SettingsWriteError(path_);
 }
 
 void SettingsFile::WriteInteger(QStringView section, QStringView key, int value) const {

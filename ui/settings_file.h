@@ -1,4 +1,4 @@
-// The settings file: an INI text file in code page 932 beside the executable.
+// The settings file: an INI text file in code page 932 (where it lies: settings_location.h).
 //
 //   section line = "[" name "]"          key line = name "=" value
 //
@@ -11,9 +11,10 @@
 //
 // Nothing is cached: each read opens and parses the file afresh, each write reads it, changes
 // one line and puts the whole file back through a temporary file and an atomic rename, so a
-// failed write (a full disk included) leaves the old file whole. Only a regular file of at
-// most 1 MiB is used: anything else reads as missing and is never replaced. Reading and
-// writing take time linear in the file's size.
+// failed write (a full disk included) leaves the old file whole. In a folder where no file can
+// be made, a file that can be written is rewritten in place instead (not atomically). Only a
+// regular file of at most 1 MiB is used: anything else reads as missing and is never
+// replaced. Reading and writing take time linear in the file's size.
 #pragma once
 
 #include <QByteArray>

@@ -2,6 +2,8 @@
 
 #include <QCloseEvent>
 #include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
 #include <QPushButton>
@@ -92,6 +94,8 @@ void TForm2::ReadText(const SettingsFile& settings, QLineEdit* box, QStringView 
 }
 
 void TForm2::SaveParam() {
+  // The player's configuration folder may not exist yet; a failure shows in the first write.
+  QDir().mkpath(QFileInfo(settings_path_).absolutePath());
   const SettingsFile settings(settings_path_);
   SaveText(settings, Edit3, u"IPAddress");
   SaveText(settings, Edit1, u"FName");

@@ -2,20 +2,26 @@
 # Two Markwick programs play a short match on a display of their own, driven only by the mouse
 # (and the Return key for message boxes) as two users would.
 #
-#   two_programs.sh [--wine WINE_RUN] MARKWICK X11_PROBE SHOW_MESSAGE_BOX [ARTEFACT_DIR]
+#   two_programs.sh [--wine WINE_RUN | --installed] MARKWICK X11_PROBE SHOW_MESSAGE_BOX
+#                   [ARTEFACT_DIR]
 #
 # With --wine, MARKWICK and SHOW_MESSAGE_BOX are the Windows programs, run by WINE_RUN
 # (tools/wine-run) on Wine's own platform; X11_PROBE is a Linux program as always.
 #
-# Each program runs from its own folder with its own Markwick.ini. The first player presses
-# "先攻いきます", then the second "後攻待ちます"; the first closes every target with 60 points
-# in three rounds while the second misses, so the match ends by closure. Checked: the window
-# places, the captions the link events leave on each side, the result boxes on both sides (pixel
-# for pixel against the program's own message box with the expected text), the status line's
-# colour through the turns, the settings files' bytes, the STATS windows that open by themselves
-# after the result (the same figures on both sides, pixel for pixel; closing one leaves its
-# program running), each side's match record (the same darts, its own with their texts), and
-# that closing the first player's board ends it and shows the second that its connection closed.
+# Each program runs from its own folder with its own Markwick.ini. With --installed, MARKWICK is
+# an installed program in a folder the user cannot write: both run it from there, each with a
+# configuration folder of its own ($XDG_CONFIG_HOME) that holds its Markwick.ini; first, one
+# of them starts without settings, and its "先攻いきます" must create the file there.
+#
+# The first player presses "先攻いきます", then the second "後攻待ちます"; the first closes
+# every target with 60 points in three rounds while the second misses, so the match ends by
+# closure. Checked: the window places, the captions the link events leave on each side, the
+# result boxes on both sides (pixel for pixel against the program's own message box with the
+# expected text), the status line's colour through the turns, the settings files' bytes, the
+# STATS windows that open by themselves after the result (the same figures on both sides, pixel
+# for pixel; closing one leaves its program running), each side's match record (the same darts,
+# its own with their texts), and that closing the first player's board ends it and shows the
+# second that its connection closed.
 #
 # Xvfb runs without a window manager, so every window stands exactly where the program puts it:
 # the start dialog's frame at LEFT,TOP from the settings file, the board centred over it. Qt on
@@ -24,7 +30,11 @@
 set -euo pipefail
 
 wine_run=""
-if [ "${1:-}" = --wine ]; then
+installed=""
+if [ "${1:-}" = --installed ]; then
+  installed=1
+  shift
+elif [ "${1:-}" = --wine ]; then
   wine_run=$2
   shift 2
   # A Wine prefix of its own: its desktop process takes this test's display.
@@ -32,7 +42,8 @@ if [ "${1:-}" = --wine ]; then
   export WINEPREFIX
 fi
 if [ $# -lt 3 ]; then
-  echo "usage: $0 [--wine WINE_RUN] MARKWICK X11_PROBE SHOW_MESSAGE_BOX [ARTEFACT_DIR]" >&2
+  echo "usage: $0 [--wine WINE_RUN | --installed] MARKWICK X11_PROBE SHOW_MESSAGE_BOX" \
+    "[ARTEFACT_DIR]" >&2
   exit 2
 fi
 markwick=$1
@@ -103,9 +114,9 @@ diagnostics() {
       echo "--- output of the $side player's program" >&2
       cat "$work/$side.log" >&2
     fi
-    if [ -f "$work/$side/Markwick.ini" ]; then
-      echo "--- $side/Markwick.ini" >&2
-      od -c "$work/$side/Markwick.ini" >&2
+    if [ -f "$(settings_of "$side")" ]; then
+      echo "--- ${side}'s Markwick.ini" >&2
+      od -c "$(settings_of "$side")" >&2
     fi
   done
 }
@@ -220,24 +231,37 @@ board_w=270 board_h=229
 board_left() { echo $(($1 + (dialog_w - board_w) / 2)); }
 board_top() { echo $(($1 + (dialog_h - board_h) / 2 + client_dy)); }
 
+# settings_of SIDE: the side's settings file: beside its copy of the program, or in its
+# configuration folder for the installed program.
+settings_of() {
+  if [ -n "$installed" ]; then
+    echo "$work/$1/config/Markwick/Markwick.ini"
+  else
+    echo "$work/$1/Markwick.ini"
+  fi
+}
+
 # write_settings SIDE: the settings file in code page 932 (first name "太郎" = 91 BE 98 59),
 # with the dialog's place in the other integer forms the file may hold.
 write_settings() {
-  mkdir -p "$work/$1"
-  cp "$markwick" "$work/$1/$exe"
+  mkdir -p "$work/$1" "$(dirname "$(settings_of "$1")")"
+  [ -n "$installed" ] || cp "$markwick" "$work/$1/$exe"
   if [ "$1" = first ]; then
     printf '[Parameter]\r\nIPAddress=127.0.0.1\r\nFName=\x91\xbe\x98\x59\r\nSName=Hanako\r\n'
     printf '[Form]\r\nTOP=0x64\r\nLEFT=$28\r\n' # 100, 40
   else
     printf '[Parameter]\r\nIPAddress=127.0.0.1\r\nFName=Taro\r\nSName=Bob\r\n'
     printf '[Form]\r\nTOP= 600\r\nLEFT=0X320\r\n' # 600, 800
-  fi >"$work/$1/Markwick.ini"
+  fi >"$(settings_of "$1")"
 }
 
 # expected_settings SIDE: what the start button writes: the same keys in the same order, TOP
-# and LEFT in decimal from the dialog's place.
+# and LEFT in decimal from the dialog's place; "defaults" for a first start without a file.
 expected_settings() {
-  if [ "$1" = first ]; then
+  if [ "$1" = defaults ]; then
+    printf '[Parameter]\r\nIPAddress=xxx.XXX.xxx.XXX\r\nFName=Player1\r\nSName=Player2\r\n'
+    printf '[Form]\r\nTOP=140\r\nLEFT=511\r\n'
+  elif [ "$1" = first ]; then
     printf '[Parameter]\r\nIPAddress=127.0.0.1\r\nFName=\x91\xbe\x98\x59\r\nSName=Hanako\r\n'
     printf '[Form]\r\nTOP=%d\r\nLEFT=%d\r\n' "$first_top" "$first_left"
   else
@@ -246,10 +270,12 @@ expected_settings() {
   fi
 }
 
+# check_settings SIDE WHEN [EXPECTED]: the side's settings file holds EXPECTED (default SIDE).
 check_settings() {
-  expected_settings "$1" >"$work/$1.expected.ini"
-  if ! cmp -s "$work/$1.expected.ini" "$work/$1/Markwick.ini"; then
-    echo "--- expected $1/Markwick.ini" >&2
+  local expected=${3:-$1}
+  expected_settings "$expected" >"$work/$1.expected.ini"
+  if ! cmp -s "$work/$1.expected.ini" "$(settings_of "$1")"; then
+    echo "--- expected $(settings_of "$1")" >&2
     od -c "$work/$1.expected.ini" >&2
     fail "the $1 player's settings file is not as written by its start button ($2)"
   fi
@@ -261,7 +287,12 @@ run() {
 }
 
 start_program() {
-  (cd "$work/$1" && run "./$exe") >"$work/$1.log" 2>&1 &
+  if [ -n "$installed" ]; then
+    (cd "$work/$1" && export XDG_CONFIG_HOME="$work/$1/config" && run "$markwick") \
+      >"$work/$1.log" 2>&1 &
+  else
+    (cd "$work/$1" && run "./$exe") >"$work/$1.log" 2>&1 &
+  fi
   local pid=$!
   started+=("$pid")
   eval "${1}_pid=$pid"
@@ -393,6 +424,25 @@ step_seconds=120 wait_for "the ports 50001 and 50100 to be free" ports_free
 
 rm -f "$artefacts"/two_programs-*.png # of an earlier failure
 reference_box "太郎60 Win!!" "$work/result.png"
+
+if [ -n "$installed" ]; then
+  # The first start of the installed program: no settings file yet, the dialog at its default
+  # place; "先攻いきます" shows the board and creates the file in the configuration folder.
+  mkdir -p "$work/first"
+  start_program first
+  dialog=$(window_of "$first_pid" '^Markwick: StartGame$')
+  geometry_is "$dialog" 511 140 $dialog_w $dialog_h
+  click $((511 + 4 + 292 + 38)) $((140 + 4 + 12 + 12)) # "先攻いきます"
+  board=$(window_of "$first_pid" '^Markwick \[先攻\]$')
+  check_settings first "first start of the installed program" defaults
+  [ ! -e "$(dirname "$markwick")/Markwick.ini" ] ||
+    fail "a settings file beside the installed program"
+  pid=$first_pid
+  first_pid=""
+  "$probe" close "$board"
+  wait_for "the first start's program to end" ended "$pid"
+  reap "$pid" || fail "the first start's program ended with status $?"
+fi
 
 write_settings first
 write_settings second

@@ -30,6 +30,21 @@ QByteArray ReadBytes(const QString& path) {
   return file.readAll();
 }
 
+// Makes a file or folder read-only or writable again: for root as its own bind mount (made by
+// the caller), for anyone else through its permissions.
+bool SetReadOnly(const QString& path, bool read_only) {
+#ifdef __linux__
+  if (geteuid() == 0) {
+    const unsigned long flags = MS_REMOUNT | MS_BIND | (read_only ? MS_RDONLY : 0);
+    return mount(nullptr, QFile::encodeName(path).constData(), nullptr, flags, nullptr) == 0;
+  }
+#endif
+  QFile::Permissions permissions = QFile::ReadOwner;
+  if (!read_only) permissions |= QFile::WriteOwner;
+  if (QFileInfo(path).isDir()) permissions |= QFile::ExeOwner;
+  return QFile::setPermissions(path, permissions);
+}
+
 }  // namespace
 
 class SettingsFileTest : public QObject {
@@ -435,30 +450,44 @@ class SettingsFileTest : public QObject {
     QCOMPARE(file.ReadString(u"Parameter", u"IPAddress", "x"), QStringLiteral("1.2.3.4"));
   }
 
-  // Read-only permissions are honoured and the old file stays whole (root ignores them).
-  void readOnlyFileOrFolderIsNotChanged() {
-#ifndef _WIN32
-    if (geteuid() == 0) QSKIP("permissions do not bind root");
-#endif
+  // Read-only permissions are honoured and the old file stays whole; in a read-only folder a
+  // writable file is rewritten in place. Root, whom permissions do not bind, gets read-only
+  // bind mounts instead, in a mount namespace of this test's own.
+  void readOnlyFileOrFolder() {
     const SettingsFile file(path_);
     file.WriteString(u"Parameter", u"FName", "old");
     const QByteArray old = ReadBytes(path_);
-    QVERIFY(QFile::setPermissions(path_, QFile::ReadOwner));
+#ifdef __linux__
+    if (geteuid() == 0) {
+      QVERIFY(unshare(CLONE_NEWNS) == 0);
+      QVERIFY(mount(nullptr, "/", nullptr, MS_REC | MS_PRIVATE, nullptr) == 0);
+      for (const QString& path : {dir_.path(), path_}) {
+        const QByteArray where = QFile::encodeName(path);
+        QVERIFY(mount(where.constData(), where.constData(), nullptr, MS_BIND, nullptr) == 0);
+      }
+    }
+#endif
+    QVERIFY(SetReadOnly(path_, true));
     QVERIFY_THROWS_EXCEPTION(SettingsWriteError, file.WriteString(u"Parameter", u"FName", "new"));
     QCOMPARE(ReadBytes(path_), old);
-    QVERIFY(QFile::setPermissions(path_, QFile::ReadOwner | QFile::WriteOwner));
 #ifndef _WIN32  // a Windows folder has no write permission of its own to take away
-    const auto folder = QFile::permissions(dir_.path());
-    QVERIFY(QFile::setPermissions(dir_.path(), QFile::ReadOwner | QFile::ExeOwner));
-    bool thrown = false;
-    try {
-      file.WriteString(u"Parameter", u"FName", "new");
-    } catch (const SettingsWriteError&) {
-      thrown = true;
-    }
-    QVERIFY(QFile::setPermissions(dir_.path(), folder));
-    QVERIFY(thrown);
+    QVERIFY(SetReadOnly(dir_.path(), true));
+    QVERIFY_THROWS_EXCEPTION(SettingsWriteError, file.WriteString(u"Parameter", u"FName", "new"));
     QCOMPARE(ReadBytes(path_), old);
+    QVERIFY(SetReadOnly(path_, false));
+    const auto entries = [this] { return QDir(dir_.path()).entryList(QDir::AllEntries); };
+    const QStringList before = entries();
+    file.WriteString(u"Parameter", u"FName", "new");
+    QCOMPARE(ReadBytes(path_), QByteArray(old).replace("=old", "=new"));
+    QCOMPARE(entries(), before);
+    QVERIFY(SetReadOnly(dir_.path(), false));
+#endif
+    QVERIFY(SetReadOnly(path_, false));
+#ifdef __linux__
+    if (geteuid() == 0) {
+      QVERIFY(umount(QFile::encodeName(path_).constData()) == 0);
+      QVERIFY(umount(QFile::encodeName(dir_.path()).constData()) == 0);
+    }
 #endif
   }
 
