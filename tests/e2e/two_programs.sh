@@ -565,9 +565,11 @@ reap "$pid" || fail "the second player's program ended with status $?"
 # with the same darts; each knows the texts of its own.
 check_settings first "after the end"
 check_settings second "after the end"
-records=("$work"/first/records/*_太郎_Bob.csv "$work"/second/records/*_太郎_Bob.csv)
+first_records=$(dirname "$(settings_of first)")/records
+second_records=$(dirname "$(settings_of second)")/records
+records=("$first_records"/*_太郎_Bob.csv "$second_records"/*_太郎_Bob.csv)
 [ ${#records[@]} = 2 ] && [ -f "${records[0]}" ] && [ -f "${records[1]}" ] ||
-  fail "not one record a side: $(ls "$work"/*/records 2>&1)"
+  fail "not one record a side: $(ls "$first_records" "$second_records" 2>&1)"
 cmp -s <(cut -d, -f1-5,7 "${records[0]}") <(cut -d, -f1-5,7 "${records[1]}") ||
   fail "the two records differ: $(diff "${records[@]}")"
 [ "$(cut -d, -f6 "${records[0]}" | tr -d '\r\n')" = 表示20T19T20T18T17T16T15TDBSB ] &&
