@@ -1,11 +1,9 @@
 // Code page 932 conversion by Windows' own table (codec/cp932_table.h), for every system but
 // Windows: no converter library, the same bytes as a Windows program reads and writes.
 //
-// Decoding looks a pair up in kPairs by its lead byte's row. Encoding uses a list, built when
-// compiling, of the code Windows writes for each character in the order of the characters,
-// with a bit set of the characters that have one: a character's code is found in constant time.
+// Decoding looks a pair up in kPairs by its lead byte's row; encoding looks a character up in
+// a table, built when compiling, of the code Windows writes for each.
 #include <array>
-#include <bit>
 #include <cstdint>
 
 #include "codec/cp932_table.h"
@@ -67,9 +65,14 @@ constexpr uint32_t Preference(uint16_t code) {
 }
 
 // For each character beyond ASCII, the code Windows writes (one byte when below 0x100), 0 for
-// none; the user-defined area apart.
+// none.
 constexpr std::array<uint16_t, kCharacters> CodesByCharacter() {
   std::array<uint16_t, kCharacters> codes{};
+  for (int c = kUserFirst; c <= kUserLast; ++c) {
+    const int index = c - kUserFirst;
+    codes[c] = static_cast<uint16_t>((kUserFirstLead + index / kSecondBytes) << 8 |
+                                     SecondByteOf(index % kSecondBytes));
+  }
   for (int byte = 0xA1; byte <= 0xDF; ++byte) codes[SingleCharacter(byte)] = byte;
   // Windows pairs its undefined bytes with these and writes them so, although they are read
   // back here as U+FFFD.
@@ -86,57 +89,7 @@ constexpr std::array<uint16_t, kCharacters> CodesByCharacter() {
   return codes;
 }
 
-constexpr int kEncodable = [] {
-  int n = 0;
-  for (const uint16_t code : CodesByCharacter()) n += code != 0 ? 1 : 0;
-  return n;
-}();
-
-// Those codes in the order of their characters.
-constexpr std::array<uint16_t, kEncodable> kCodeOfCharacter = [] {
-  std::array<uint16_t, kEncodable> list{};
-  int n = 0;
-  for (const uint16_t code : CodesByCharacter()) {
-    if (code != 0) list[n++] = code;
-  }
-  return list;
-}();
-
-// Which characters have a code, one bit each, and how many with a code come before each word
-// of 64 characters: the position of a character's code in kCodeOfCharacter.
-constexpr std::array<uint64_t, kCharacters / 64> kHasCode = [] {
-  std::array<uint64_t, kCharacters / 64> bits{};
-  const auto codes = CodesByCharacter();
-  for (int c = 0; c < kCharacters; ++c) {
-    if (codes[c] != 0) bits[c / 64] |= uint64_t{1} << (c % 64);
-  }
-  return bits;
-}();
-
-constexpr std::array<uint16_t, kCharacters / 64> kCodesBefore = [] {
-  std::array<uint16_t, kCharacters / 64> before{};
-  int n = 0;
-  for (size_t word = 0; word < before.size(); ++word) {
-    before[word] = static_cast<uint16_t>(n);
-    n += std::popcount(kHasCode[word]);
-  }
-  return before;
-}();
-
-// The code page 932 code of a character beyond ASCII (two bytes when above 0xFF), 0 for none.
-uint16_t CodeOf(char16_t c) {
-  const uint64_t word = kHasCode[c / 64];
-  const uint64_t bit = uint64_t{1} << (c % 64);
-  if ((word & bit) != 0) {
-    return kCodeOfCharacter[kCodesBefore[c / 64] + std::popcount(word & (bit - 1))];
-  }
-  if (c >= kUserFirst && c <= kUserLast) {
-    const int index = c - kUserFirst;
-    return static_cast<uint16_t>((kUserFirstLead + index / kSecondBytes) << 8 |
-                                 SecondByteOf(index % kSecondBytes));
-  }
-  return 0;
-}
+constexpr std::array<uint16_t, kCharacters> kCodeOfCharacter = CodesByCharacter();
 
 }  // namespace
 
@@ -153,7 +106,7 @@ QByteArray EncodeSjis(QStringView text) {
     if (QChar::isHighSurrogate(c) && pos + 1 < text.size() && text[pos + 1].isLowSurrogate()) {
       ++pos;  // beyond the Basic Multilingual Plane: none of it is in the code page
     }
-    const uint16_t code = CodeOf(c);  // 0 for every surrogate: the table has none
+    const uint16_t code = kCodeOfCharacter[c];  // 0 for every surrogate: the table has none
     if (code > 0xFF) out[n++] = static_cast<char>(code >> 8);
     out[n++] = code != 0 ? static_cast<char>(code & 0xFF) : '?';
   }
