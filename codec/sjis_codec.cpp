@@ -1,5 +1,4 @@
-// How code page 932 bytes form characters; the same on every system. The conversion itself is
-// in sjis_codec_table.cpp (by Windows' table) or sjis_codec_win.cpp (by Windows itself).
+// How code page 932 bytes form characters. The conversion itself is in sjis_codec_table.cpp.
 #include "codec/sjis_codec.h"
 
 namespace markwick {

@@ -1,5 +1,5 @@
-// Code page 932 conversion by Windows' own table (codec/cp932_table.h), for every system but
-// Windows: no converter library, the same bytes as a Windows program reads and writes.
+// Code page 932 conversion by Windows' own table (codec/cp932_table.h), on every system: no
+// converter library, the same bytes as a Windows program reads and writes.
 //
 // Decoding looks a pair up in kPairs by its lead byte's row; encoding looks a character up in
 // a table, built when compiling, of the code Windows writes for each.

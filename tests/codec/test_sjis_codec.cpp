@@ -19,8 +19,8 @@ using markwick::SjisCutLength;
 
 namespace {
 
-// An independent converter for code page 932 to hold the codec against: glibc's iconv "CP932"
-// here, the system's own on Windows. nullopt stands for a refusal.
+// An independent converter for code page 932 to hold the codec's table against: glibc's iconv
+// "CP932" here, the system's own on Windows. nullopt stands for a refusal.
 class ReferenceCodec {
  public:
 #ifdef _WIN32
@@ -287,7 +287,7 @@ class SjisCodecTest : public QObject {
   // A double-byte character cut off at the end is marked, the rest decodes, nothing crashes;
   // undefined bytes and pairs among defined characters each give their own U+FFFD, and a byte
   // that cannot be second is decoded on its own (the undecodable characters alone are checked
-  // above; Windows' converter takes another path for a text that holds any).
+  // above).
   void decodesToReplacementInText_data() {
     QTest::addColumn<QByteArray>("bytes");
     QTest::addColumn<QString>("text");
