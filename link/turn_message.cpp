@@ -1,7 +1,6 @@
 #include "link/turn_message.h"
 
-#include <charconv>
-#include <limits>
+#include "link/integer_text.h"
 
 namespace markwick {
 namespace {
@@ -81,40 +80,10 @@ std::vector<std::string> SplitCommaList(std::string_view text) {
   return items;
 }
 
-std::optional<int32_t> ParseInteger(std::string_view item) {
-  size_t pos = 0;
-  while (pos < item.size() && item[pos] == ' ') ++pos;
-  bool negative = false;
-  if (pos < item.size() && (item[pos] == '+' || item[pos] == '-')) {
-    negative = item[pos] == '-';
-    ++pos;
-  }
-  int base = 10;
-  if (pos < item.size() && (item[pos] == '$' || item[pos] == 'x' || item[pos] == 'X')) {
-    base = 16;
-    pos += 1;
-  } else if (pos + 1 < item.size() && item[pos] == '0' &&
-             (item[pos + 1] == 'x' || item[pos + 1] == 'X')) {
-    base = 16;
-    pos += 2;
-  }
-  const std::string_view digits = item.substr(pos);
-  if (digits.empty() || digits.front() == '+' || digits.front() == '-') return std::nullopt;
-  uint64_t magnitude = 0;
-  const auto [end, error] =
-      std::from_chars(digits.data(), digits.data() + digits.size(), magnitude, base);
-  if (error != std::errc() || end != digits.data() + digits.size()) return std::nullopt;
-  constexpr uint64_t kMaxPositive = std::numeric_limits<int32_t>::max();
-  if (magnitude > kMaxPositive + (negative ? 1 : 0)) return std::nullopt;
-  const int64_t value =
-      negative ? -static_cast<int64_t>(magnitude) : static_cast<int64_t>(magnitude);
-  return static_cast<int32_t>(value);
-}
-
 TurnItems ReadTurnItems(std::string_view text) {
   TurnItems items;
   for (std::string& item : SplitCommaList(text)) {
-    const std::optional<int32_t> value = ParseInteger(item);
+    const std::optional<int32_t> value = ParseInteger(item, kTurnItemForm);
     items.push_back({std::move(item), value});
   }
   return items;

@@ -8,8 +8,8 @@
 // are ASCII, so the text is the same in UTF-8 and in code page 932.
 //
 // A received text is cut into items by the comma-list rules of SplitCommaList and each item
-// converted by ParseInteger (ReadTurnItems does both); the engine applies the items to the
-// rival's marks. These functions work on plain values and hold no state.
+// converted by ParseInteger in the Turn item form (ReadTurnItems does both); the engine applies the
+// items to the rival's marks. These functions work on plain values and hold no state.
 #pragma once
 
 #include <cstdint>
@@ -35,12 +35,7 @@ std::string ComposeTurn(const Turn& turn);
 // So "a,,b" gives "a", "", "b", a trailing comma gives no empty item, and "a b" gives two.
 std::vector<std::string> SplitCommaList(std::string_view text);
 
-// Integer conversion of an item: leading blanks, an optional sign, then decimal digits; a
-// leading "$", "x" or "0x" (either case of x) makes the digits hexadecimal. Empty items, any
-// other character and values outside the signed 32-bit range give nullopt.
-std::optional<int32_t> ParseInteger(std::string_view item);
-
-// The items of a received text, each with its integer when ParseInteger gives one.
+// The items of a received text, each with its integer when it writes one (kTurnItemForm).
 TurnItems ReadTurnItems(std::string_view text);
 
 }  // namespace markwick

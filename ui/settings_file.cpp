@@ -4,10 +4,11 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
-#include <climits>
+#include <string_view>
 #include <utility>
 
 #include "codec/sjis_codec.h"
+#include "link/integer_text.h"
 
 namespace markwick {
 
@@ -216,7 +217,12 @@ std::optional<QByteArray> SettingsFile::ReadBytes(QStringView section, QStringVi
 }
 
 int SettingsFile::ReadInteger(QStringView section, QStringView key, int def) const {
-  return ParseSettingsInteger(ReadString(section, key, QString())).value_or(def);
+  // The digits and marks are ASCII, the same bytes in code page 932: any other byte refuses.
+  const std::optional<QByteArray> text = ReadBytes(section, key);
+  if (!text) return def;
+  return ParseInteger(std::string_view(text->constData(), static_cast<size_t>(text->size())),
+                      kSettingsForm)
+      .value_or(def);
 }
 
 void SettingsFile::WriteString(QStringView section, QStringView key, const QString& value) const {
@@ -253,47 +259,6 @@ void SettingsFile::WriteBytes(QStringView section, QStringView key, QByteArrayVi
 
 void SettingsFile::WriteInteger(QStringView section, QStringView key, int value) const {
   WriteString(section, key, QString::number(value));
-}
-
-std::optional<int> ParseSettingsInteger(QStringView text) {
-  qsizetype pos = 0;
-  bool negative = false;
-  int base = 10;
-  if (text.size() > 2 && text[0] == u'0' && (text[1] == u'x' || text[1] == u'X')) {
-    pos = 2;
-    base = 16;
-  } else {
-    while (pos < text.size() && (text[pos] == u' ' || text[pos] == u'\t')) ++pos;
-    if (pos < text.size() && (text[pos] == u'+' || text[pos] == u'-')) {
-      negative = text[pos] == u'-';
-      ++pos;
-    }
-    if (pos < text.size() && text[pos] == u'$') {
-      base = 16;
-      ++pos;
-    }
-  }
-  if (pos == text.size()) return std::nullopt;
-  // Magnitude up to 2^31, so that INT_MIN is still in reach.
-  constexpr long long kLimit = static_cast<long long>(INT_MAX) + 1;
-  long long magnitude = 0;
-  for (; pos < text.size(); ++pos) {
-    const char16_t c = text[pos].unicode();
-    int digit = -1;
-    if (c >= u'0' && c <= u'9') {
-      digit = c - u'0';
-    } else if (base == 16 && c >= u'a' && c <= u'f') {
-      digit = c - u'a' + 10;
-    } else if (base == 16 && c >= u'A' && c <= u'F') {
-      digit = c - u'A' + 10;
-    }
-    if (digit < 0) return std::nullopt;
-    magnitude = magnitude * base + digit;
-    if (magnitude > kLimit) return std::nullopt;
-  }
-  if (negative) return static_cast<int>(-magnitude);
-  if (magnitude > INT_MAX) return std::nullopt;
-  return static_cast<int>(magnitude);
 }
 
 }  // namespace markwick

@@ -45,7 +45,8 @@ class SettingsFile {
   // The key's value, at most 2047 bytes of it (cut between characters), or def when the file,
   // the section or the key is missing. A key present with nothing after "=" gives "".
   QString ReadString(QStringView section, QStringView key, const QString& def) const;
-  // The key's value read by ParseSettingsInteger, or def when that gives nothing.
+  // The key's value as an integer in the settings form (kSettingsForm of link/integer_text.h),
+  // or def when it writes none.
   int ReadInteger(QStringView section, QStringView key, int def) const;
   // The code page 932 bytes that ReadString decodes, or nullopt where it gives def.
   std::optional<QByteArray> ReadBytes(QStringView section, QStringView key) const;
@@ -63,11 +64,5 @@ class SettingsFile {
  private:
   QString path_;
 };
-
-// The integer of a settings text: when longer than 2 characters and starting with "0x" or
-// "0X", the rest as hexadecimal digits; else leading blanks, an optional sign, an optional "$"
-// for hexadecimal, then digits. nullopt when the text is not wholly such a number or the number
-// lies outside the int range.
-std::optional<int> ParseSettingsInteger(QStringView text);
 
 }  // namespace markwick

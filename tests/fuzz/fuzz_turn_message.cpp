@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/match_state.h"
+#include "link/integer_text.h"
 #include "link/turn_message.h"
 
 using namespace markwick;
@@ -41,6 +42,36 @@ std::optional<int32_t> ReferenceInteger(std::string_view s) {
   } else if (i + 1 < s.size() && s[i] == '0' && (s[i + 1] == 'x' || s[i + 1] == 'X')) {
     base = 16;
     i += 2;
+  }
+  if (i == s.size()) return std::nullopt;
+  int64_t value = 0;
+  for (; i < s.size(); ++i) {
+    const int digit = DigitValue(s[i]);
+    if (digit < 0 || digit >= base) return std::nullopt;
+    value = value * base + digit;
+    if (value > int64_t{INT32_MAX} + 1) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(value);
+}
+
+// The settings values' conversion, as written before it shared the code above: "0x" only
+// opening a text of more than two characters, else blanks or tabs, a sign and "$".
+std::optional<int32_t> ReferenceSettingsInteger(std::string_view s) {
+  size_t i = 0;
+  bool negative = false;
+  int base = 10;
+  if (s.size() > 2 && s[0] == '0' && (s[1] == 'x' || s[1] == 'X')) {
+    i = 2;
+    base = 16;
+  } else {
+    while (i < s.size() && (s[i] == ' ' || s[i] == '\t')) ++i;
+    if (i < s.size() && (s[i] == '+' || s[i] == '-')) negative = s[i++] == '-';
+    if (i < s.size() && s[i] == '$') {
+      base = 16;
+      ++i;
+    }
   }
   if (i == s.size()) return std::nullopt;
   int64_t value = 0;
@@ -128,16 +159,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   for (const std::string& item : items) {
     item_bytes += item.size();
     Require(item.find('\0') == std::string::npos);
-    const std::optional<int32_t> value = ParseInteger(item);
+    const std::optional<int32_t> value = ParseInteger(item, kTurnItemForm);
     Require(value == ReferenceInteger(item));
-    if (value) Require(ParseInteger(std::to_string(*value)) == value);
+    if (value) Require(ParseInteger(std::to_string(*value), kTurnItemForm) == value);
   }
   Require(item_bytes <= text.size());
   if (IsUtf8(text)) {
     // Characters are never cut.
     for (const std::string& item : items) Require(IsUtf8(item));
   }
-  Require(ParseInteger(text) == ReferenceInteger(text));
+  Require(ParseInteger(text, kTurnItemForm) == ReferenceInteger(text));
+  Require(ParseInteger(text, kSettingsForm) == ReferenceSettingsInteger(text));
 
   std::array<int32_t, 8> counts = StartCounts(data[0]);
   std::array<int32_t, 8> expected = counts;

@@ -1,5 +1,6 @@
-// The Turn message: its composed bytes, the comma-list split, the integer conversion and the
-// application of a received text to the rival's marks, against tables of tricky inputs.
+// The Turn message: its composed bytes, the comma-list split, the integer conversion (of the
+// items and of the settings values) and the application of a received text to the rival's
+// marks, against tables of tricky inputs.
 #include <QtTest>
 
 #include <climits>
@@ -7,6 +8,7 @@
 #include <string>
 
 #include "codec/sjis_codec.h"
+#include "link/integer_text.h"
 #include "link/turn_message.h"
 
 using namespace markwick;
@@ -101,15 +103,23 @@ class TurnMessageTest : public QObject {
     QCOMPARE(ToList(SplitCommaList(text.toStdString())), items);
   }
 
+  // The Turn item form, then where the settings form differs from it.
   void parseInteger_data() {
+    QTest::addColumn<bool>("settings");
     QTest::addColumn<QByteArray>("item");
     QTest::addColumn<bool>("valid");
     QTest::addColumn<int>("value");
     const auto ok = [](const char* name, const QByteArray& item, int value) {
-      QTest::newRow(name) << item << true << value;
+      QTest::newRow(name) << false << item << true << value;
     };
     const auto bad = [](const char* name, const QByteArray& item) {
-      QTest::newRow(name) << item << false << 0;
+      QTest::newRow(name) << false << item << false << 0;
+    };
+    const auto settings_ok = [](const char* name, const QByteArray& item, int value) {
+      QTest::addRow("settings: %s", name) << true << item << true << value;
+    };
+    const auto settings_bad = [](const char* name, const QByteArray& item) {
+      QTest::addRow("settings: %s", name) << true << item << false << 0;
     };
     ok("zero", "0", 0);
     ok("decimal", "20", 20);
@@ -168,12 +178,28 @@ class TurnMessageTest : public QObject {
     bad("NUL inside", Bytes("1\0"
                             "2",
                             3));
+    settings_ok("blanks and tabs then sign", " \t-5", -5);
+    settings_ok("leading tab", "\t7", 7);
+    settings_ok("blanks then dollar", "  $ff", 255);
+    settings_ok("0X opening the text", "0X1f", 31);
+    settings_ok("0x max", "0x7FFFFFFF", INT_MAX);
+    settings_ok("sign then dollar", "-$80000000", INT_MIN);
+    settings_bad("trailing blank", "5 ");
+    settings_bad("blank before 0x", " 0x5");
+    settings_bad("sign then 0x", "-0x10");
+    settings_bad("x", "x20");
+    settings_bad("0x alone", "0x");
+    settings_bad("0x then sign", "0x-1");
+    settings_bad("0x over int max", "0x80000000");
+    settings_bad("full-width digits", "\x82\x50\x82\x51");
   }
   void parseInteger() {
+    QFETCH(bool, settings);
     QFETCH(QByteArray, item);
     QFETCH(bool, valid);
     QFETCH(int, value);
-    const std::optional<int32_t> parsed = ParseInteger(item.toStdString());
+    const std::optional<int32_t> parsed =
+        ParseInteger(item.toStdString(), settings ? kSettingsForm : kTurnItemForm);
     QCOMPARE(parsed.has_value(), valid);
     if (valid) QCOMPARE(*parsed, value);
   }
@@ -184,7 +210,9 @@ class TurnMessageTest : public QObject {
     std::uniform_int_distribution<int32_t> any(INT_MIN, INT_MAX);
     for (int i = 0; i < 20000; ++i) {
       const int32_t value = i < 3 ? std::array<int32_t, 3>{INT_MIN, INT_MAX, 0}[i] : any(random);
-      QCOMPARE(ParseInteger(std::to_string(value)), std::optional<int32_t>(value));
+      for (const IntegerForm form : {kTurnItemForm, kSettingsForm}) {
+        QCOMPARE(ParseInteger(std::to_string(value), form), std::optional<int32_t>(value));
+      }
     }
   }
 

@@ -12,7 +12,6 @@
 
 #include "ui/settings_file.h"
 
-using markwick::ParseSettingsInteger;
 using markwick::SettingsFile;
 using markwick::SettingsWriteError;
 
@@ -250,14 +249,6 @@ class SettingsFileTest : public QObject {
     QFETCH(int, value);
     WriteBytes(path_, "[Form]\r\nTOP=" + text + "\r\n");
     QCOMPARE(SettingsFile(path_).ReadInteger(u"Form", u"TOP", 140), value);
-  }
-
-  // Leading blanks belong to the number form; trailing ones make the text no number.
-  void integerTextWithLeadingBlanks() {
-    QCOMPARE(ParseSettingsInteger(u" \t-5"), std::optional<int>(-5));
-    QCOMPARE(ParseSettingsInteger(u"  $ff"), std::optional<int>(255));
-    QCOMPARE(ParseSettingsInteger(u"5 "), std::nullopt);
-    QCOMPARE(ParseSettingsInteger(u" 0x5"), std::nullopt);
   }
 
   // A text value gives at most 2047 bytes, never half of a double-byte character.
