@@ -20,9 +20,13 @@ run: deps build/build.ninja
 	build/app/Markwick
 
 # The Debian package build/markwick_<version>_<arch>.deb, from the build above (CPack), and
-# lintian's verdict on it: no errors.
+# the verdicts of appstreamcli on its AppStream metadata (no warnings) and of lintian on it (no
+# errors). The metadata's ID is the desktop entry's name "markwick", which the windows give
+# as theirs too: not a reverse domain name, which a program without a domain of its own lacks.
 package: deps build/build.ninja
 	cmake --build build
+	appstreamcli validate --no-net --override=cid-desktopapp-is-not-rdns=info \
+	  build/packaging/markwick.metainfo.xml
 	rm -f build/markwick_*.deb
 	cd build && cpack -G DEB
 	lintian --fail-on error build/markwick_*.deb

@@ -6,9 +6,9 @@
 
 namespace markwick {
 
-// Sets up the fonts: when neither "ＭＳ Ｐゴシック" nor IPAPGothic is installed, the program's
-// embedded copy of IPAPGothic. Call once the QApplication exists, before anything resolves a
-// font; later calls do nothing.
+// Sets up the fonts: on Windows, when neither "ＭＳ Ｐゴシック" nor IPAPGothic is installed, the
+// program's embedded copy of IPAPGothic (on Linux the system's fonts-ipafont-gothic is used).
+// Call once the QApplication exists, before anything resolves a font; later calls do nothing.
 void InstallFormFont();
 
 // The form font with the given character height in pixels: "ＭＳ Ｐゴシック" where it is
