@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -81,8 +82,10 @@ class TForm1 : public QWidget, public Board {
   void ServerSocket1ClientRead();
 
   // Board
-  void SetCellText(int col, int row, std::string_view text) override;
-  std::string CellText(int col, int row) const override;
+  void SetName(Side side, std::string_view name) override;
+  std::string Name(Side side) const override;
+  void SetMarkSymbol(Side side, int row, std::string_view symbol) override;
+  void SetScoreText(Side side, std::string_view score) override;
   void SetStatusText(std::string_view text) override;
   void SetStatusColour(StatusColour colour) override;
   void SetRoundText(std::string_view text) override;
@@ -126,6 +129,7 @@ class TForm1 : public QWidget, public Board {
   TForm2& main_window_;
   std::array<QLineEdit*, 3> dart_boxes_;
   PeerLink* link_ = nullptr;           // owned (child of the window), from the first StartLink
+  QString rival_host_;                 // as typed, once StartLink has set the link up
   std::optional<MatchEngine> engine_;  // created last: it writes the start texts
   // The STATS and the match record, fed with every turn played (TurnPlayed).
   MatchStats stats_;
