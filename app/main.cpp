@@ -4,11 +4,21 @@
 #include <QApplication>
 #include <QIcon>
 
+#ifdef _WIN32
+#include <windows.h>
+#endif
+
 #include "ui/form_font.h"
 #include "ui/settings_location.h"
 #include "ui/start_dialog.h"
 
 int main(int argc, char* argv[]) {
+#ifdef _WIN32
+  // Windows' DLLs only from its system folder, never from the program's, which may be a
+  // Downloads folder: every DLL that Windows would look for there is delay-loaded (not yet
+  // loaded here) and now comes from the system folder.
+  SetDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+#endif
   // The program takes no command line: Qt is given the program name only.
   int qt_argc = argc > 0 ? 1 : 0;
   QApplication application(qt_argc, argv);
