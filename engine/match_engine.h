@@ -17,6 +17,9 @@ namespace testing {
 struct EngineAccess;
 }
 
+// A judgement's result, from this peer's side.
+enum class MatchResult { NotEnded, OwnWin, RivalWin, Draw };
+
 class MatchEngine {
  public:
   // Puts the state into its start values and writes the board's start texts (window creation).
@@ -54,6 +57,9 @@ class MatchEngine {
 
   // True once a judgement has declared a result on this peer; it stays true.
   bool MatchDecided() const { return decided_; }
+  // The result the latest judgement declared (a match that goes on after one side judged it
+  // over can end otherwise); NotEnded before any.
+  MatchResult Result() const { return result_; }
 
  private:
   // Tests set positions up by hand.
@@ -71,6 +77,7 @@ class MatchEngine {
   Board& board_;
   MatchState state_;
   bool decided_ = false;
+  MatchResult result_ = MatchResult::NotEnded;
 };
 
 }  // namespace markwick
