@@ -401,7 +401,6 @@ class TwoBoardsTest : public QObject {
     for (int i = 0; i < 3; ++i)
       ClickOnScreen(&second_->board(), CellCentre(second_->board(), 3, 7));
     ClickOnScreen(second_->board().Button1, second_->board().Button1->rect().center());
-    QEXPECT_FAIL("", "the STATS window covers the board's send button", Abort);
     QTRY_VERIFY(first_->state().InputOpen);
     QCOMPARE(first_->state().r_MarkCount, second_->state().MarkCount);
     QCOMPARE(QApplication::activeWindow(), &second_->board());
