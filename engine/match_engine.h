@@ -57,6 +57,7 @@ class MatchEngine {
   Board& board_;
   MatchState state_;
   bool decided_ = false;
+  bool turn_played_ = false;  // the own turn went to TurnPlayed; its send has not gone through
 };
 
 }  // namespace markwick
