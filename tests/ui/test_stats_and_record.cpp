@@ -59,7 +59,7 @@ class StatsAndRecordTest : public QObject {
   // spreadsheet.
   void recordHoldsEveryTurnAfterEachTurn() {
     TForm1& board = Board();
-    board.SetCellText(4, 0, "=1+2,\"x\"/y");
+    board.SetName(markwick::Side::Rival, "=1+2,\"x\"/y");
     QByteArray expected =
         "\xEF\xBB\xBFラウンド,プレイヤー,投目,ターゲット,マーク,表示,得点,側,相手アドレス\r\n";
     const auto verify_file = [&] {
