@@ -196,8 +196,9 @@ void MatchEngine::JudgeMatch() {
   const int32_t rival = s.r_MarkCount[kScoreRow];
   const bool own_closed = AllClosed(s.MarkCount);
   const bool rival_closed = AllClosed(s.r_MarkCount);
-  const auto declare = [&](const std::string& text) {
+  const auto declare = [&](const std::string& text, MatchResult result) {
     decided_ = true;
+    result_ = result;
     board_.ShowMessage(text);
     board_.SetStatusText(kMatchOver);
     s.InputOpen = false;
@@ -215,21 +216,22 @@ void MatchEngine::JudgeMatch() {
     text += "   ";
     text += Decimal(rival).view();
     text += "\r\n ドロー！";
-    declare(text);
+    declare(text, MatchResult::Draw);
   }
   if (own_closed && own > rival) {
-    declare(own_name() + std::string(Decimal(own).view()) + std::string(kWin));
+    declare(own_name() + std::string(Decimal(own).view()) + std::string(kWin), MatchResult::OwnWin);
   }
   if (rival_closed && rival > own) {
-    declare(rival_name() + std::string(Decimal(rival).view()) + std::string(kWin));
+    declare(rival_name() + std::string(Decimal(rival).view()) + std::string(kWin),
+            MatchResult::RivalWin);
   }
   if (s.RoundNo > s.RoundMax) {
     if (own > rival) {
-      declare(own_name() + std::string(kWin));
+      declare(own_name() + std::string(kWin), MatchResult::OwnWin);
     } else if (rival > own) {
-      declare(rival_name() + std::string(kWin));
+      declare(rival_name() + std::string(kWin), MatchResult::RivalWin);
     } else {
-      declare("ドロー!!");
+      declare("ドロー!!", MatchResult::Draw);
     }
   }
 }

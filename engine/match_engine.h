@@ -13,6 +13,9 @@
 
 namespace markwick {
 
+// A judgement's result, from this peer's side.
+enum class MatchResult { NotEnded, OwnWin, RivalWin, Draw };
+
 class MatchEngine {
  public:
   // Puts the state into its start values and writes the board's start texts (window creation).
@@ -46,6 +49,9 @@ class MatchEngine {
 
   // True once a judgement has declared a result on this peer; it stays true.
   bool MatchDecided() const { return decided_; }
+  // The result the latest judgement declared (a match that goes on after one side judged it
+  // over can end otherwise); NotEnded before any.
+  MatchResult Result() const { return result_; }
 
  private:
   void AddMark(int target);
@@ -60,6 +66,7 @@ class MatchEngine {
   Board& board_;
   MatchState state_;
   bool decided_ = false;
+  MatchResult result_ = MatchResult::NotEnded;
   bool turn_played_ = false;  // the own turn went to TurnPlayed; its send has not gone through
 };
 
