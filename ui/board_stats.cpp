@@ -24,7 +24,7 @@ void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
     stats_.Add(turn);
     if (record_ != nullptr) {
       record_->Append(turn, PlayerName(true), PlayerName(false),
-                      turn.first == engine_->state().IsFirstPlayer);
+                      turn.first == engine_->IsFirstPlayer());
     }
     if (stats_window_ != nullptr) RefreshStats();
   } catch (...) {
@@ -34,7 +34,7 @@ void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
 
 QString TForm1::PlayerName(bool first) const {
   // The name cells, as the results read them.
-  const bool own = first == engine_->state().IsFirstPlayer;
+  const bool own = first == engine_->IsFirstPlayer();
   return StringGrid1->Cell(own ? kOwnColumn : kRivalColumn, kNameRow);
 }
 
@@ -43,10 +43,12 @@ void TForm1::RefreshStats() {
                              record_ != nullptr ? record_->failure() : QString());
 }
 
-void TForm1::ShowStats() {
+void TForm1::ShowStats() { OpenStats(false); }
+
+void TForm1::OpenStats(bool by_itself) {
   if (stats_window_ == nullptr) stats_window_ = new StatsWindow(this);
   RefreshStats();
-  stats_window_->Open();
+  stats_window_->Open(by_itself);
 }
 
 void TForm1::ShowStatsAtMatchEnd() {
@@ -54,7 +56,7 @@ void TForm1::ShowStatsAtMatchEnd() {
   // board is closing.
   if (stats_shown_at_end_ || !engine_->MatchDecided() || !isVisible()) return;
   stats_shown_at_end_ = true;
-  ShowStats();
+  OpenStats(true);
 }
 
 void TForm1::contextMenuEvent(QContextMenuEvent* event) {

@@ -17,6 +17,8 @@
 #include "engine/match_stats.h"
 
 class QFrame;
+class QKeyEvent;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -65,6 +67,9 @@ class TForm1 : public QWidget, public Board {
   void Button1Click();
   void Button2Click();
   void Label6Click();
+  // A key of the dart entry while the board has the focus: a digit, a multiplier key ("/" or
+  // Enter single, "*" double, "-" triple), "." a miss, Backspace ("\b"), Esc ("\x1b").
+  void FormKeyPress(char key);
   void FormShow();
   void FormClose();
   // The STATS window with the figures so far: from the context menu's "成績" (a right click
@@ -117,14 +122,18 @@ class TForm1 : public QWidget, public Board {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void CentreOverMainWindow();
   void CreateLink();
   void StartRecord();
   void ShowStatsAtMatchEnd();
+  void OpenStats(bool by_itself);
   void RefreshStats();
   QString PlayerName(bool first) const;  // of the player who plays first, or second
+  void EnterTypedDart(int32_t multiplier);
+  void ShowTypedDigits();
 
   TForm2& main_window_;
   std::array<QLineEdit*, 3> dart_boxes_;
@@ -137,6 +146,9 @@ class TForm1 : public QWidget, public Board {
   StatsWindow* stats_window_ = nullptr;  // owned (a child window), created when first shown
   QMenu* context_menu_ = nullptr;        // owned, created at the first right click
   bool stats_shown_at_end_ = false;
+  // The digits of the dart being typed, and where they show, created at the first digit.
+  QString typed_;
+  QLabel* typed_box_ = nullptr;
 };
 
 }  // namespace markwick
