@@ -1,5 +1,3 @@
-include_guard(GLOBAL)
-
 # Windows' own DLLs that are not among its KnownDLLs, of those that Qt's static libraries link:
 # Windows looks for these in the program's folder before its system folder.
 set(MARKWICK_NON_KNOWN_DLLS
