@@ -25,6 +25,11 @@ void TForm1::StartRecord() {
 
 void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
   try {
+    if (turn.first == engine_->state().IsFirstPlayer) {
+      sent_turns_.push_back(turn.darts);
+    } else {
+      ++applied_rival_turns_;
+    }
     stats_.Add(turn);
     if (record_ != nullptr) {
       record_->Append(turn, PlayerName(true), PlayerName(false),

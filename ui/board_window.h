@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/board.h"
 #include "engine/match_engine.h"
@@ -27,6 +28,7 @@ namespace markwick {
 class AutoSizeLabel;
 class MatchRecord;
 class PeerLink;
+struct ResyncCounts;
 class ScoreGrid;
 class HandlerGate;
 class StatsWindow;
@@ -71,6 +73,13 @@ class TForm1 : public QWidget, public Board {
   // outside the grid), and by itself once the match has ended.
   void ShowStats();
   StatsWindow* stats_window() { return stats_window_; }
+
+  // The own turns this board has sent, in the order sent, and how many of the rival's turns it
+  // has applied: what the two sides compare to agree on the turn in flight when a lost link
+  // comes back. Both are filled by TurnPlayed alone, so a match rebuilt by replaying its record
+  // through the engine fills them as the match did.
+  const std::vector<Turn>& sent_turns() const { return sent_turns_; }
+  int applied_rival_turns() const { return applied_rival_turns_; }
 
   // Link events. ServerSocket1Listen runs at once, inside the start action that opens the
   // listener; the others are entered through the handler gate.
@@ -119,6 +128,7 @@ class TForm1 : public QWidget, public Board {
  private:
   void CentreOverMainWindow();
   void CreateLink();
+  void Resynchronise(const ResyncCounts& rival);
   void StartRecord();
   void ShowStatsAtMatchEnd();
   void RefreshStats();
@@ -135,6 +145,9 @@ class TForm1 : public QWidget, public Board {
   StatsWindow* stats_window_ = nullptr;  // owned (a child window), created when first shown
   QMenu* context_menu_ = nullptr;        // owned, created at the first right click
   bool stats_shown_at_end_ = false;
+  std::vector<Turn> sent_turns_;
+  int applied_rival_turns_ = 0;
+  bool told_new_match_ = false;  // the rival's name came after round 1: said once
 };
 
 }  // namespace markwick
