@@ -77,20 +77,21 @@ void TForm1::ServerSocket1Listen() {
 
 void TForm1::ServerSocket1ClientConnect(const QPointer<QTcpSocket>& incoming) {
   setWindowTitle(QStringLiteral("Markwick = Server = 接続中 "));
-  const MatchState& s = engine_->state();
+  const int round = engine_->RoundNo();
+  const bool first = engine_->IsFirstPlayer();
   // The own name as typed in the start dialog's box of this role, read now.
-  const QString name = s.IsFirstPlayer ? main_window_.Edit1->text() : main_window_.Edit2->text();
+  const QString name = first ? main_window_.Edit1->text() : main_window_.Edit2->text();
   try {
-    if (s.RoundNo == 1 && !link_->CameBack(incoming)) {
+    if (round == 1 && !link_->CameBack(incoming)) {
       link_->SendName(incoming, name);
     } else {
       // The rival is back, or has come after round 1: the counts with which it sends again the
       // turn that may have been in flight, in the name's place.
       link_->SendResync(incoming, name,
                         {static_cast<int>(sent_turns_.size()), applied_rival_turns_});
-      if (s.RoundNo != 1 && !s.IsFirstPlayer) return;
+      if (round != 1 && !first) return;
     }
-    if (s.IsFirstPlayer) link_->OpenOutgoing();
+    if (first) link_->OpenOutgoing();
   } catch (...) {
     // A connection whose set-up failed is not kept: the rival sees it close.
     if (incoming) link_->CloseIncoming(incoming);
@@ -109,7 +110,7 @@ void TForm1::ClientSocket1Disconnect() {
 void TForm1::ClientSocket1Read() {
   // The name in round 1; after it only the counts of a rival that is back, anything else left.
   const std::optional<ResyncCounts> counts = link_->TakeResync();
-  if (engine_->state().RoundNo == 1) {
+  if (engine_->RoundNo() == 1) {
     StringGrid1->SetCell(kRivalColumn, kNameRow, link_->ReadRivalName());
   } else if (!counts && link_->RivalSentName() && !told_new_match_) {
     told_new_match_ = true;

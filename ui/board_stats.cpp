@@ -21,7 +21,7 @@ void TForm1::StartRecord() {
 
 void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
   try {
-    if (turn.first == engine_->state().IsFirstPlayer) {
+    if (turn.first == engine_->IsFirstPlayer()) {
       sent_turns_.push_back(turn.darts);
     } else {
       ++applied_rival_turns_;
@@ -29,7 +29,7 @@ void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
     stats_.Add(turn);
     if (record_ != nullptr) {
       record_->Append(turn, PlayerName(true), PlayerName(false),
-                      turn.first == engine_->state().IsFirstPlayer);
+                      turn.first == engine_->IsFirstPlayer());
     }
     if (stats_window_ != nullptr) RefreshStats();
   } catch (...) {
@@ -39,7 +39,7 @@ void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
 
 QString TForm1::PlayerName(bool first) const {
   // The name cells, as the results read them.
-  const bool own = first == engine_->state().IsFirstPlayer;
+  const bool own = first == engine_->IsFirstPlayer();
   return StringGrid1->Cell(own ? kOwnColumn : kRivalColumn, kNameRow);
 }
 
