@@ -18,6 +18,8 @@
 #include "engine/match_stats.h"
 
 class QFrame;
+class QKeyEvent;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -67,6 +69,9 @@ class TForm1 : public QWidget, public Board {
   void Button1Click();
   void Button2Click();
   void Label6Click();
+  // A key of the dart entry while the board has the focus: a digit, a multiplier key ("/" or
+  // Enter single, "*" double, "-" triple), "." a miss, Backspace ("\b"), Esc ("\x1b").
+  void FormKeyPress(char key);
   void FormShow();
   void FormClose();
   // The STATS window with the figures so far: from the context menu's "成績" (a right click
@@ -126,6 +131,7 @@ class TForm1 : public QWidget, public Board {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void CentreOverMainWindow();
@@ -135,6 +141,8 @@ class TForm1 : public QWidget, public Board {
   void ShowStatsAtMatchEnd();
   void RefreshStats();
   QString PlayerName(bool first) const;  // of the player who plays first, or second
+  void EnterTypedDart(int32_t multiplier);
+  void ShowTypedDigits();
 
   TForm2& main_window_;
   std::array<QLineEdit*, 3> dart_boxes_;
@@ -150,6 +158,9 @@ class TForm1 : public QWidget, public Board {
   std::vector<Turn> sent_turns_;
   int applied_rival_turns_ = 0;
   bool told_new_match_ = false;  // the rival's name came after round 1: said once
+  // The digits of the dart being typed, and where they show, created at the first digit.
+  QString typed_;
+  QLabel* typed_box_ = nullptr;
 };
 
 }  // namespace markwick
