@@ -139,6 +139,7 @@ class TForm1 : public QWidget, public Board {
   void Resynchronise(const ResyncCounts& rival);
   void StartRecord();
   void ShowStatsAtMatchEnd();
+  void OpenStats(bool by_itself);
   void RefreshStats();
   QString PlayerName(bool first) const;  // of the player who plays first, or second
   void EnterTypedDart(int32_t multiplier);
