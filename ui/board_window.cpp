@@ -214,6 +214,8 @@ void TForm1::SetSendCaption(std::string_view caption) { Button1->setText(FromUtf
 
 void TForm1::SetCorrectEnabled(bool enabled) { Button2->setEnabled(enabled); }
 
-void TForm1::ShowMessage(std::string_view text) { ShowMessageBox(FromUtf8(text)); }
+void TForm1::ShowMessage(std::string_view text) {
+  if (!replaying_) ShowMessageBox(FromUtf8(text));
+}
 
 }  // namespace markwick
