@@ -13,12 +13,14 @@
 #include "auto_size_label.h"
 #include "form_font.h"
 #include "handler_gate.h"
+#include "match_cues.h"
 #include "match_record.h"
 #include "message_boxes.h"
 #include "placed.h"
 #include "score_grid.h"
 #include "start_dialog.h"
 #include "state_dump.h"
+#include "system_sound.h"
 #include "utf8_text.h"
 
 namespace markwick {
@@ -110,6 +112,7 @@ HandlerGate& TForm1::gate() { return main_window_.gate(); }
 void TForm1::FormShow() {
   main_window_.hide();
   StartRecord();
+  LoadViewSettings();
 }
 
 void TForm1::FormClose() {
@@ -147,11 +150,15 @@ void TForm1::CentreOverMainWindow() {
 
 void TForm1::SetCellText(int col, int row, std::string_view text) {
   StringGrid1->SetCell(col, row, FromUtf8(text));
+  FollowBoard();
 }
 
 std::string TForm1::CellText(int col, int row) const { return ToUtf8(StringGrid1->Cell(col, row)); }
 
-void TForm1::SetStatusText(std::string_view text) { Label6->SetCaption(FromUtf8(text)); }
+void TForm1::SetStatusText(std::string_view text) {
+  Label6->SetCaption(FromUtf8(text));
+  FollowBoard();
+}
 
 void TForm1::SetStatusColour(StatusColour colour) {
   QPalette palette = Label6->palette();
@@ -169,7 +176,10 @@ void TForm1::SetStatusColour(StatusColour colour) {
   Label6->setPalette(palette);
 }
 
-void TForm1::SetRoundText(std::string_view text) { Label5->SetCaption(FromUtf8(text)); }
+void TForm1::SetRoundText(std::string_view text) {
+  Label5->SetCaption(FromUtf8(text));
+  FollowBoard();
+}
 
 void TForm1::SetRoundMaxText(std::string_view text) { Label4->SetCaption(FromUtf8(text)); }
 
@@ -178,6 +188,7 @@ void TForm1::SetDartText(int dart, std::string_view text) {
   QLineEdit* box = dart_boxes_.at(static_cast<size_t>(dart));
   const QString shown = FromUtf8(text);
   if (box->text() != shown) box->setText(shown);
+  FollowBoard();
 }
 
 void TForm1::SetSendEnabled(bool enabled) { Button1->setEnabled(enabled); }
@@ -186,6 +197,9 @@ void TForm1::SetSendCaption(std::string_view caption) { Button1->setText(FromUtf
 
 void TForm1::SetCorrectEnabled(bool enabled) { Button2->setEnabled(enabled); }
 
-void TForm1::ShowMessage(std::string_view text) { ShowMessageBox(FromUtf8(text)); }
+void TForm1::ShowMessage(std::string_view text) {
+  FollowBoard();  // a result shows on the big view under its box
+  ShowMessageBox(FromUtf8(text));
+}
 
 }  // namespace markwick

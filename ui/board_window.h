@@ -24,11 +24,15 @@ class QTcpSocket;
 namespace markwick {
 
 class AutoSizeLabel;
+class BigView;
+class MatchCues;
 class MatchRecord;
 class PeerLink;
 class ScoreGrid;
 class HandlerGate;
+class SoundSink;
 class StatsWindow;
+class SystemSound;
 class TForm2;
 
 // The role chosen in the start dialog; it decides the ports of the peer link.
@@ -70,6 +74,15 @@ class TForm1 : public QWidget, public Board {
   // outside the grid), and by itself once the match has ended.
   void ShowStats();
   StatsWindow* stats_window() { return stats_window_; }
+  // The big view "大画面" (the context menu's), created when first opened, and its banners.
+  void ShowBigView();
+  BigView* big_view() const;
+  const MatchCues* cues() const { return cues_.get(); }
+  // "音声" in the context menu: the throw line's sounds on or off, kept beside the settings.
+  void SetSoundOn(bool on);
+  bool sound_on() const { return sound_on_; }
+  // The sink the sounds go to while on: the system's player unless another is given.
+  void SetSoundSink(SoundSink* sink);
 
   // Link events. ServerSocket1Listen runs at once, inside the start action that opens the
   // listener; the others are entered through the handler gate.
@@ -122,6 +135,11 @@ class TForm1 : public QWidget, public Board {
   void ShowStatsAtMatchEnd();
   void RefreshStats();
   QString PlayerName(bool first) const;  // of the player who plays first, or second
+  // The one place where the board's engine events reach the big view and the sounds.
+  void FollowBoard();
+  MatchCues& Cues();
+  void LoadViewSettings();
+  void SaveViewSettings();
 
   TForm2& main_window_;
   std::array<QLineEdit*, 3> dart_boxes_;
@@ -133,6 +151,12 @@ class TForm1 : public QWidget, public Board {
   StatsWindow* stats_window_ = nullptr;  // owned (a child window), created when first shown
   QMenu* context_menu_ = nullptr;        // owned, created at the first right click
   bool stats_shown_at_end_ = false;
+  // The big view and the sounds, from their first use.
+  std::unique_ptr<MatchCues> cues_;
+  std::unique_ptr<SystemSound> system_sound_;
+  SoundSink* sound_sink_ = nullptr;  // given by a test, else the system's
+  bool sound_on_ = false;
+  QAction* sound_action_ = nullptr;  // in the context menu
 };
 
 }  // namespace markwick
