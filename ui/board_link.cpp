@@ -48,9 +48,12 @@ void TForm1::StartLink(PlayerRole role, const QString& rival_host) {
   link_->Listen();
   // The first player connects back when the rival's connection arrives.
   if (!first) link_->OpenOutgoing();
+  rival_host_ = rival_host;
 }
 
 void TForm1::StopLink() {
+  // A start that failed leaves no rival for the record of a board then shown without a link.
+  rival_host_.clear();
   if (link_ == nullptr) return;
   link_->CloseOutgoing();
   link_->CloseListener();

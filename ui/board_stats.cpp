@@ -21,13 +21,16 @@ void TForm1::StartRecord() {
   if (record_ != nullptr) return;
   const QDir folder = QFileInfo(main_window_.settings_path()).absoluteDir();
   record_ = std::make_unique<MatchRecord>(folder.filePath(QStringLiteral("records")),
-                                          QDateTime::currentDateTime());
+                                          QDateTime::currentDateTime(), rival_host_);
 }
 
 void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
   try {
     stats_.Add(turn);
-    if (record_ != nullptr) record_->Append(turn, PlayerName(true), PlayerName(false));
+    if (record_ != nullptr) {
+      record_->Append(turn, PlayerName(true), PlayerName(false),
+                      turn.first == engine_->state().IsFirstPlayer);
+    }
     if (stats_window_ != nullptr) RefreshStats();
     if (cues_ != nullptr) cues_->TurnPlayed(turn);
   } catch (...) {

@@ -4,6 +4,7 @@
 #pragma once
 
 #include <QPointer>
+#include <QString>
 #include <QWidget>
 #include <array>
 #include <memory>
@@ -144,6 +145,7 @@ class TForm1 : public QWidget, public Board {
   TForm2& main_window_;
   std::array<QLineEdit*, 3> dart_boxes_;
   PeerLink* link_ = nullptr;           // owned (child of the window), from the first StartLink
+  QString rival_host_;                 // as typed, once StartLink has set the link up
   std::optional<MatchEngine> engine_;  // created last: it writes the start texts
   // The STATS and the match record, fed with every turn played (TurnPlayed).
   MatchStats stats_;

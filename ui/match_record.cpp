@@ -45,7 +45,8 @@ QString CsvText(QString text) {
   return text;
 }
 
-QByteArray Rows(const PlayedTurn& turn, const QString& player) {
+QByteArray Rows(const PlayedTurn& turn, const QString& player, bool own,
+                const QString& rival_address) {
   QString rows;
   for (size_t k = 0; k < 3; ++k) {
     const QStringList fields = {QString::number(turn.round),
@@ -54,7 +55,9 @@ QByteArray Rows(const PlayedTurn& turn, const QString& player) {
                                 QString::number(turn.darts.targets[k]),
                                 QString::number(turn.darts.marks[k]),
                                 CsvText(FromUtf8(turn.texts[k])),
-                                QString::number(turn.score)};
+                                QString::number(turn.score),
+                                own ? QStringLiteral("自分") : QStringLiteral("相手"),
+                                CsvText(rival_address)};
     rows += fields.join(u',') + QStringLiteral("\r\n");
   }
   return rows.toUtf8();
@@ -70,13 +73,16 @@ QString RecordFileName(const QDateTime& started, const QString& first, const QSt
   return name + QStringLiteral(".csv");
 }
 
-MatchRecord::MatchRecord(QString folder, QDateTime started)
-    : folder_(std::move(folder)), started_(std::move(started)) {}
+MatchRecord::MatchRecord(QString folder, QDateTime started, QString rival_address)
+    : folder_(std::move(folder)),
+      started_(std::move(started)),
+      rival_address_(std::move(rival_address)) {}
 
-void MatchRecord::Append(const PlayedTurn& turn, const QString& first, const QString& second) {
+void MatchRecord::Append(const PlayedTurn& turn, const QString& first, const QString& second,
+                         bool own) {
   if (!failure_.isEmpty()) return;
   if (!file_.isOpen() && !Create(first, second)) return;
-  Write(Rows(turn, turn.first ? first : second));
+  Write(Rows(turn, turn.first ? first : second, own, rival_address_));
 }
 
 bool MatchRecord::Create(const QString& first, const QString& second) {
@@ -89,7 +95,8 @@ bool MatchRecord::Create(const QString& first, const QString& second) {
   for (int number = 1; number <= 99; ++number) {
     file_.setFileName(folder.filePath(RecordFileName(started_, first, second, number)));
     if (file_.open(QIODevice::WriteOnly | QIODevice::NewOnly)) {
-      return Write(QStringLiteral("\uFEFFラウンド,プレイヤー,投目,ターゲット,マーク,表示,得点\r\n")
+      return Write(QStringLiteral("\uFEFFラウンド,プレイヤー,投目,ターゲット,マーク,表示,得点,側,"
+                                  "相手アドレス\r\n")
                        .toUtf8());
     }
     if (!file_.exists()) break;

@@ -3,8 +3,9 @@
 # machine: the package is unpacked into a scratch folder (dpkg-deb -x) whose files nobody but
 # their owner may write, and the program there is started by an ordinary user (nobody, when
 # this runs as root, since permissions do not bind root) with a home folder of their own.
-# two_programs.sh --installed then starts it without settings, presses "先攻いきます" and finds
-# the settings file in that user's configuration folder, and has two of them play a round.
+# two_programs.sh --installed, in a network namespace of its own, then starts it without
+# settings, presses "先攻いきます" and finds the settings file in that user's configuration
+# folder, and has two of them play a round.
 #
 #   installed_program.sh DEB X11_PROBE SHOW_MESSAGE_BOX [ARTEFACT_DIR]
 set -euo pipefail
@@ -48,8 +49,11 @@ if [ "$(id -u)" -eq 0 ]; then
   as_player=(setpriv --reuid=65534 --regid=65534 --clear-groups)
 fi
 
+# The programs bind the real ports: in a network namespace of their own (the player stays an
+# ordinary user there).
 status=0
-"${as_player[@]}" env -u XDG_CONFIG_HOME -u DBUS_SESSION_BUS_ADDRESS HOME="$home" \
+sh "$here/../own_network.sh" --keep-user "${as_player[@]}" \
+  env -u XDG_CONFIG_HOME -u DBUS_SESSION_BUS_ADDRESS HOME="$home" \
   XDG_RUNTIME_DIR="$home/runtime" TMPDIR="$home" \
   bash "$here/two_programs.sh" --installed "$program" "$probe" "$show_message_box" \
   "$home/artefacts" || status=$?

@@ -575,5 +575,11 @@ cmp -s <(cut -d, -f1-5,7 "${records[0]}") <(cut -d, -f1-5,7 "${records[1]}") ||
 [ "$(cut -d, -f6 "${records[0]}" | tr -d '\r\n')" = 表示20T19T20T18T17T16T15TDBSB ] &&
   [ "$(cut -d, -f6 "${records[1]}" | tr -d '\r\n')" = 表示××××××××× ] ||
   fail "the records' darts: $(cat "${records[@]}")"
+# Each record knows which darts are its own program's, and the rival's address of the match.
+[ "$(cut -d, -f2,8,9 "${records[0]}" | LC_ALL=C sort -u | tr -d '\r' | tr '\n' ' ')" = \
+  "Bob,相手,127.0.0.1 プレイヤー,側,相手アドレス 太郎,自分,127.0.0.1 " ] &&
+  [ "$(cut -d, -f2,8,9 "${records[1]}" | LC_ALL=C sort -u | tr -d '\r' | tr '\n' ' ')" = \
+    "Bob,自分,127.0.0.1 プレイヤー,側,相手アドレス 太郎,相手,127.0.0.1 " ] ||
+  fail "the records' sides: $(cat "${records[@]}")"
 
 echo "PASS: two programs played a match to a win by closure"

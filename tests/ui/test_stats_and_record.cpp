@@ -14,6 +14,7 @@
 #include "modal_box_answerer.h"
 #include "program_windows.h"
 #include "ui/form_font.h"
+#include "ui/match_record.h"
 #include "ui/stats_window.h"
 
 using markwick::ReadTurnItems;
@@ -59,7 +60,8 @@ class StatsAndRecordTest : public QObject {
   void recordHoldsEveryTurnAfterEachTurn() {
     TForm1& board = Board();
     board.SetCellText(4, 0, "=1+2,\"x\"/y");
-    QByteArray expected = "\xEF\xBB\xBFラウンド,プレイヤー,投目,ターゲット,マーク,表示,得点\r\n";
+    QByteArray expected =
+        "\xEF\xBB\xBFラウンド,プレイヤー,投目,ターゲット,マーク,表示,得点,側,相手アドレス\r\n";
     const auto verify_file = [&] {
       const QStringList files = QDir(dir_.filePath("records")).entryList(QDir::Files);
       QCOMPARE(files.size(), 1);
@@ -73,20 +75,53 @@ class StatsAndRecordTest : public QObject {
 
     Throw(board, {{3, 1}, {1, 7}, {3, 7}});
     expected +=
-        "1,FirstPlayer,1,20,3,20T,0\r\n1,FirstPlayer,2,25,2,DB,0\r\n"
-        "1,FirstPlayer,3,0,0,×,0\r\n";
+        "1,FirstPlayer,1,20,3,20T,0,自分,\r\n1,FirstPlayer,2,25,2,DB,0,自分,\r\n"
+        "1,FirstPlayer,3,0,0,×,0,自分,\r\n";
     verify_file();
 
     board.engine().TakeInRivalTurn(ReadTurnItems("19,19,0,3,3,0,"));
     const QByteArray rival = "1,\"'=1+2,\"\"x\"\"/y\",";
-    expected += rival + "1,19,3,,57\r\n" + rival + "2,19,3,,57\r\n" + rival + "3,0,0,,57\r\n";
+    expected += rival + "1,19,3,,57,相手,\r\n" + rival + "2,19,3,,57,相手,\r\n" + rival +
+                "3,0,0,,57,相手,\r\n";
     verify_file();
 
     Throw(board, {{2, 1}, {2, 1}, {2, 1}});
     expected +=
-        "2,FirstPlayer,1,20,1,20S,60\r\n2,FirstPlayer,2,20,1,20S,60\r\n"
-        "2,FirstPlayer,3,20,1,20S,60\r\n";
+        "2,FirstPlayer,1,20,1,20S,60,自分,\r\n2,FirstPlayer,2,20,1,20S,60,自分,\r\n"
+        "2,FirstPlayer,3,20,1,20S,60,自分,\r\n";
     verify_file();
+  }
+
+  // The side of each dart and the rival's address, as the board passes them: playing second
+  // the first player's turns are the rival's. An address is text like a name (quoted, kept
+  // from formulas).
+  void recordKeepsSideAndRivalAddress_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("dotted") << "192.168.1.20" << QByteArray("192.168.1.20");
+    QTest::newRow("none") << "" << QByteArray("");
+    QTest::newRow("host name") << "dartsbar-pc" << QByteArray("dartsbar-pc");
+    QTest::newRow("formula, comma") << "=A1,2" << QByteArray("\"'=A1,2\"");
+  }
+  void recordKeepsSideAndRivalAddress() {
+    QFETCH(QString, address);
+    QFETCH(QByteArray, field);
+    const QDateTime started(QDate(2026, 12, 9), QTime(14, 9, 27));
+    markwick::MatchRecord record(dir_.filePath("records"), started, address);
+    markwick::PlayedTurn rival{1, true, {{20, 0, 25}, {3, 0, 1}}, {}, 0};
+    markwick::PlayedTurn own{1, false, {{19, 19, 19}, {3, 3, 3}}, {"19T", "19T", "19T"}, 0};
+    record.Append(rival, "太郎", "花子", false);
+    record.Append(own, "太郎", "花子", true);
+    QVERIFY2(record.failure().isEmpty(), qPrintable(record.failure()));
+    QCOMPARE(QFileInfo(record.path()).fileName(), "2026-12-09_140927_太郎_花子.csv");
+    QFile file(record.path());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(file.readAll(),
+             "\xEF\xBB\xBFラウンド,プレイヤー,投目,ターゲット,マーク,表示,得点,側,相手アドレス\r\n"
+             "1,太郎,1,20,3,,0,相手," +
+                 field + "\r\n1,太郎,2,0,0,,0,相手," + field + "\r\n1,太郎,3,25,1,,0,相手," +
+                 field + "\r\n1,花子,1,19,3,19T,0,自分," + field + "\r\n1,花子,2,19,3,19T,0,自分," +
+                 field + "\r\n1,花子,3,19,3,19T,0,自分," + field + "\r\n");
   }
 
   // Playing second, the board wins by closure right after its third send: once the result box
