@@ -40,15 +40,18 @@ test-sanitize: deps
 	  UBSAN_OPTIONS=halt_on_error=1:print_stacktrace=1 $(CTEST)
 	$(MAKE) fuzz FUZZ_SECONDS=$${FUZZ_SECONDS:-10}
 
-# The libFuzzer target over the received Turn text; FUZZ_SECONDS=600 for a longer run by hand.
+# The libFuzzer targets over the received Turn text and over a match record's bytes, each for
+# FUZZ_SECONDS (600 for a longer run by hand).
 FUZZ_SECONDS ?= 60
 fuzz: deps
 	cmake -S . -B build-fuzz -G Ninja -DMARKWICK_WERROR=ON -DCMAKE_BUILD_TYPE=Debug -DCMAKE_CXX_COMPILER=clang++ \
 	  -DMARKWICK_FUZZ_ONLY=ON
-	cmake --build build-fuzz --target fuzz_turn_message
-	mkdir -p build-fuzz/corpus
+	cmake --build build-fuzz --target fuzz_turn_message fuzz_record_reader
+	mkdir -p build-fuzz/corpus build-fuzz/record_corpus
 	build-fuzz/tests/fuzz/fuzz_turn_message -max_total_time=$(FUZZ_SECONDS) -max_len=256 \
 	  build-fuzz/corpus tests/fuzz/seeds
+	build-fuzz/tests/fuzz/fuzz_record_reader -max_total_time=$(FUZZ_SECONDS) -max_len=8192 \
+	  build-fuzz/record_corpus tests/fuzz/record_seeds
 
 bench: deps
 	cmake -S . -B build-bench -G Ninja -DMARKWICK_WERROR=ON -DCMAKE_BUILD_TYPE=Release -DMARKWICK_BENCH=ON

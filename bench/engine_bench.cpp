@@ -1,4 +1,4 @@
-// Throughput of the match engine: darts entered through the grid handler, and whole matches
+// Throughput of the match engine: darts entered, and whole matches
 // between two engines whose Turn texts are composed, split and applied.
 #include <benchmark/benchmark.h>
 
@@ -17,8 +17,10 @@ namespace {
 // A board that shows nothing; a sent Turn text is kept for the caller to deliver.
 class QuietBoard : public Board {
  public:
-  void SetCellText(int, int, std::string_view) override {}
-  std::string CellText(int, int) const override { return {}; }
+  void SetName(Side, std::string_view) override {}
+  std::string Name(Side) const override { return {}; }
+  void SetMarkSymbol(Side, int, std::string_view) override {}
+  void SetScoreText(Side, std::string_view) override {}
   void SetStatusText(std::string_view) override {}
   void SetStatusColour(StatusColour) override {}
   void SetRoundText(std::string_view) override {}
@@ -34,11 +36,6 @@ class QuietBoard : public Board {
   std::string outbox;
 };
 
-struct Cell {
-  int col;
-  int row;
-};
-
 // Darts of a turn and their corrections, over and over: only the entered darts are counted,
 // the time of taking them back is included.
 void BM_EnterDarts(benchmark::State& state) {
@@ -50,24 +47,23 @@ void BM_EnterDarts(benchmark::State& state) {
   s.MarkCount = {5, 3, 2, 0, 3, 1, 4, 0};
   s.r_MarkCount = {3, 1, 3, 6, 3, 0, 2, 0};
   for (int r = 0; r < 8; ++r) s.showdata[r][0] = s.MarkCount[r];
-  const std::array<Cell, 12> cells = {{{3, 1},
-                                       {2, 2},
-                                       {1, 7},
-                                       {3, 7},
-                                       {3, 3},
-                                       {1, 4},
-                                       {2, 5},
-                                       {3, 6},
-                                       {2, 7},
-                                       {1, 1},
-                                       {3, 5},
-                                       {2, 3}}};
+  const std::array<Dart, 12> darts = {{{20, 3},
+                                       {19, 1},
+                                       {25, 2},
+                                       Dart::Miss(),
+                                       {18, 3},
+                                       {17, 2},
+                                       {16, 1},
+                                       {15, 3},
+                                       {25, 1},
+                                       {20, 2},
+                                       {16, 3},
+                                       {18, 1}}};
   size_t next = 0;
   for (auto _ : state) {
     for (int dart = 0; dart < 3; ++dart) {
-      const Cell& cell = cells[next];
-      next = next + 1 == cells.size() ? 0 : next + 1;
-      engine.EnterThrow(cell.col, cell.row);
+      engine.EnterDart(darts[next]);
+      next = next + 1 == darts.size() ? 0 : next + 1;
     }
     engine.TakeBackThrow();
     engine.TakeBackThrow();
@@ -80,28 +76,29 @@ BENCHMARK(BM_EnterDarts);
 
 // Scripts of whole matches: random darts that never hit the bull, so that no one closes
 // everything and every match runs its 20 rounds.
-std::vector<std::vector<Cell>> MatchScripts() {
+std::vector<std::vector<Dart>> MatchScripts() {
   std::mt19937 random(2024);
   std::uniform_int_distribution<int> pick(0, 18);
-  std::vector<std::vector<Cell>> scripts(16);
-  for (std::vector<Cell>& darts : scripts) {
+  constexpr int32_t kMultipliers[3] = {2, 1, 3};
+  std::vector<std::vector<Dart>> scripts(16);
+  for (std::vector<Dart>& darts : scripts) {
     for (int i = 0; i < 120; ++i) {
       const int p = pick(random);
-      darts.push_back(p == 18 ? Cell{3, 7} : Cell{1 + p / 6, 1 + p % 6});
+      darts.push_back(p == 18 ? Dart::Miss() : Dart{20 - p % 6, kMultipliers[p / 6]});
     }
   }
   return scripts;
 }
 
-void Throw3(MatchEngine& engine, const std::vector<Cell>& darts, size_t& next) {
-  for (int d = 0; d < 3; ++d, ++next) engine.EnterThrow(darts[next].col, darts[next].row);
+void Throw3(MatchEngine& engine, const std::vector<Dart>& darts, size_t& next) {
+  for (int d = 0; d < 3; ++d, ++next) engine.EnterDart(darts[next]);
 }
 
 void BM_WholeMatch(benchmark::State& state) {
-  const std::vector<std::vector<Cell>> scripts = MatchScripts();
+  const std::vector<std::vector<Dart>> scripts = MatchScripts();
   size_t script = 0;
   for (auto _ : state) {
-    const std::vector<Cell>& darts = scripts[script];
+    const std::vector<Dart>& darts = scripts[script];
     script = (script + 1) % scripts.size();
     QuietBoard board_a;
     QuietBoard board_b;

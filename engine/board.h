@@ -11,25 +11,19 @@ namespace markwick {
 
 enum class StatusColour { WindowText, Blue, Red };
 
-// The score grid, as (column, row) from 0. The own and the rival's columns hold the names in
-// the name row, the mark symbols of the targets in rows 1..7 and the scores in the score row;
-// columns 1..3 are the double, single and triple of each target, and cell (3, 7) the miss.
-inline constexpr int kOwnColumn = 0;
-inline constexpr int kDoubleColumn = 1;
-inline constexpr int kSingleColumn = 2;
-inline constexpr int kTripleColumn = 3;
-inline constexpr int kRivalColumn = 4;
-inline constexpr int kNameRow = 0;
-inline constexpr int kMissRow = 7;
-inline constexpr int kScoreGridRow = 8;
+// The two sides of the board: the player at this computer and the rival.
+enum class Side { Own, Rival };
 
 class Board {
  public:
   virtual ~Board() = default;
 
-  // Grid cells as (column, row), both from 0.
-  virtual void SetCellText(int col, int row, std::string_view text) = 0;
-  virtual std::string CellText(int col, int row) const = 0;
+  // Each side's name, the mark symbol of each target row (0..6) and the score. The names are
+  // read back for the results.
+  virtual void SetName(Side side, std::string_view name) = 0;
+  virtual std::string Name(Side side) const = 0;
+  virtual void SetMarkSymbol(Side side, int row, std::string_view symbol) = 0;
+  virtual void SetScoreText(Side side, std::string_view score) = 0;
 
   virtual void SetStatusText(std::string_view text) = 0;  // Label6
   virtual void SetStatusColour(StatusColour colour) = 0;

@@ -31,37 +31,6 @@ constexpr std::string_view kWait = "待ち";
 constexpr std::string_view kNothingToCorrect = "修正する記録がありません！";
 constexpr std::string_view kWin = " Win!!";
 
-// What selecting a throw cell enters: columns 1..3 (double, single, triple), rows 1..7.
-struct ThrowCell {
-  int32_t target;
-  int marks;
-  std::string_view text;
-};
-
-constexpr ThrowCell kThrowCells[3][7] = {
-    {{20, 2, "20D"},
-     {19, 2, "19D"},
-     {18, 2, "18D"},
-     {17, 2, "17D"},
-     {16, 2, "16D"},
-     {15, 2, "15D"},
-     {25, 2, "DB"}},
-    {{20, 1, "20S"},
-     {19, 1, "19S"},
-     {18, 1, "18S"},
-     {17, 1, "17S"},
-     {16, 1, "16S"},
-     {15, 1, "15S"},
-     {25, 1, "SB"}},
-    {{20, 3, "20T"},
-     {19, 3, "19T"},
-     {18, 3, "18T"},
-     {17, 3, "17T"},
-     {16, 3, "16T"},
-     {15, 3, "15T"},
-     {0, 0, "×"}},
-};
-
 bool AllClosed(const std::array<int32_t, 8>& marks) {
   for (int row = 0; row < kTargetRows; ++row) {
     if (marks[row] < 3) return false;
@@ -87,20 +56,13 @@ MatchEngine::MatchEngine(Board& board) : board_(board) {
   rounds += "R";
   board_.SetRoundMaxText(rounds);
 
-  constexpr std::string_view kLabels[8] = {"20", "19", "18", "17", "16", "15", "BU", "計"};
-  for (int row = 1; row <= kScoreGridRow; ++row) {
-    board_.SetCellText(kSingleColumn, row, kLabels[row - 1]);
-  }
-  board_.SetCellText(kDoubleColumn, kNameRow, "D");
-  board_.SetCellText(kTripleColumn, kNameRow, "T");
-  board_.SetCellText(kTripleColumn, kMissRow, "外");
-  board_.SetCellText(kOwnColumn, kNameRow, "FirstPlayer");
-  board_.SetCellText(kRivalColumn, kNameRow, "SecondPlayer");
+  board_.SetName(Side::Own, "FirstPlayer");
+  board_.SetName(Side::Rival, "SecondPlayer");
   ShowMarks();
 }
 
 void MatchEngine::ChooseFirstPlayer(std::string_view own_name) {
-  board_.SetCellText(kOwnColumn, kNameRow, own_name);
+  board_.SetName(Side::Own, own_name);
   state_.IsFirstPlayer = true;
   state_.InputOpen = true;
   board_.SetStatusColour(StatusColour::Blue);
@@ -109,7 +71,7 @@ void MatchEngine::ChooseFirstPlayer(std::string_view own_name) {
 }
 
 void MatchEngine::ChooseSecondPlayer(std::string_view own_name) {
-  board_.SetCellText(kOwnColumn, kNameRow, own_name);
+  board_.SetName(Side::Own, own_name);
   state_.IsFirstPlayer = false;
   state_.InputOpen = false;
   board_.SetRoundText(Decimal(state_.RoundNo));
@@ -117,23 +79,23 @@ void MatchEngine::ChooseSecondPlayer(std::string_view own_name) {
   board_.SetStatusText(kWaiting);
 }
 
-void MatchEngine::EnterThrow(int col, int row) {
+void MatchEngine::EnterDart(const Dart& dart) {
+  if (!dart.IsValid()) return;
   MatchState& s = state_;
   if (s.RoundNo > s.RoundMax) return;
-  if (!s.InputOpen || col < kDoubleColumn || col > kTripleColumn || row < 1 || row > kMissRow) {
+  if (!s.InputOpen) {
     JudgeMatch();
     return;
   }
   if (s.Throw >= 3) return;
 
   for (int r = 0; r < kTargetRows; ++r) s.showdata[r][s.Throw + 1] = s.showdata[r][s.Throw];
-  const ThrowCell& cell = kThrowCells[col - kDoubleColumn][row - 1];
-  s.ThrowNumber = cell.target;
-  s.ThrowText[s.Throw] = cell.text;
-  if (cell.target == 0) {
+  s.ThrowNumber = dart.target;
+  s.ThrowText[s.Throw] = dart.Text();
+  if (dart.IsMiss()) {
     s.nowmark[s.Throw] = 0;
   } else {
-    for (int i = 0; i < cell.marks; ++i) AddMark(cell.target);
+    for (int i = 0; i < dart.multiplier; ++i) AddMark(dart.target);
   }
   ShowThrowTexts();
   s.nowdata[s.Throw + 1] = s.ThrowNumber;
@@ -142,6 +104,11 @@ void MatchEngine::EnterThrow(int col, int row) {
   s.Throw += 1;
   ShowMarks();
   if (s.Throw >= 3) board_.SetSendEnabled(true);
+}
+
+void MatchEngine::JudgeOnSelection() {
+  if (state_.RoundNo > state_.RoundMax) return;
+  JudgeMatch();
 }
 
 void MatchEngine::AddMark(int target) {
@@ -158,7 +125,7 @@ void MatchEngine::CalcStageScore() {
   const int stage = state_.Throw + 1;
   // Own marks grow by at most 3 a throw, so the score stays far inside 32 bits.
   state_.showdata[kScoreRow][stage] = static_cast<int32_t>(ScoreOf(state_.StageMarks(stage)));
-  board_.SetCellText(kOwnColumn, kScoreGridRow, Decimal(state_.showdata[kScoreRow][stage]));
+  board_.SetScoreText(Side::Own, Decimal(state_.showdata[kScoreRow][stage]));
 }
 
 void MatchEngine::ShowThrowTexts() {
@@ -181,12 +148,12 @@ void MatchEngine::ShowMarks() {
     const int32_t own = s.showdata[t][s.Throw];
     const int32_t rival = s.r_MarkCount[t];
     if (own >= 3 && rival >= 3) {
-      board_.SetCellText(kRivalColumn, t + 1, kClosedForBoth);
-      board_.SetCellText(kOwnColumn, t + 1, kClosedForBoth);
+      board_.SetMarkSymbol(Side::Rival, t, kClosedForBoth);
+      board_.SetMarkSymbol(Side::Own, t, kClosedForBoth);
       continue;
     }
-    if (own >= 0) board_.SetCellText(kOwnColumn, t + 1, MarkSymbol(own));
-    if (rival >= 0) board_.SetCellText(kRivalColumn, t + 1, MarkSymbol(rival));
+    if (own >= 0) board_.SetMarkSymbol(Side::Own, t, MarkSymbol(own));
+    if (rival >= 0) board_.SetMarkSymbol(Side::Rival, t, MarkSymbol(rival));
   }
 }
 
@@ -204,14 +171,14 @@ void MatchEngine::TakeBackThrow() {
   s.nowdata[t] = 0;
   s.Throw = t - 1;
   ShowMarks();
-  board_.SetCellText(kOwnColumn, kScoreGridRow, Decimal(s.showdata[kScoreRow][s.Throw]));
+  board_.SetScoreText(Side::Own, Decimal(s.showdata[kScoreRow][s.Throw]));
   board_.SetSendEnabled(false);
 }
 
 void MatchEngine::CalcOwnScore() {
   // Own marks are bounded by the throws of a match, far inside 32 bits.
   state_.MarkCount[kScoreRow] = static_cast<int32_t>(ScoreOf(state_.MarkCount));
-  board_.SetCellText(kOwnColumn, kScoreGridRow, Decimal(state_.MarkCount[kScoreRow]));
+  board_.SetScoreText(Side::Own, Decimal(state_.MarkCount[kScoreRow]));
 }
 
 void MatchEngine::CalcRivalScore() {
@@ -220,7 +187,7 @@ void MatchEngine::CalcRivalScore() {
   const int64_t score = ScoreOf(state_.r_MarkCount);
   state_.r_MarkCount[kScoreRow] =
       static_cast<int32_t>(std::min<int64_t>(score, std::numeric_limits<int32_t>::max()));
-  board_.SetCellText(kRivalColumn, kScoreGridRow, Decimal(state_.r_MarkCount[kScoreRow]));
+  board_.SetScoreText(Side::Rival, Decimal(state_.r_MarkCount[kScoreRow]));
 }
 
 void MatchEngine::JudgeMatch() {
@@ -229,15 +196,16 @@ void MatchEngine::JudgeMatch() {
   const int32_t rival = s.r_MarkCount[kScoreRow];
   const bool own_closed = AllClosed(s.MarkCount);
   const bool rival_closed = AllClosed(s.r_MarkCount);
-  const auto declare = [&](const std::string& text) {
+  const auto declare = [&](const std::string& text, MatchResult result) {
     decided_ = true;
+    result_ = result;
     board_.ShowMessage(text);
     board_.SetStatusText(kMatchOver);
     s.InputOpen = false;
   };
-  // Names are read back from the grid at the moment of each message.
-  const auto own_name = [&] { return board_.CellText(kOwnColumn, kNameRow); };
-  const auto rival_name = [&] { return board_.CellText(kRivalColumn, kNameRow); };
+  // Names are read back from the board at the moment of each message.
+  const auto own_name = [&] { return board_.Name(Side::Own); };
+  const auto rival_name = [&] { return board_.Name(Side::Rival); };
 
   if (rival_closed && own == rival) {
     std::string text = own_name();
@@ -248,21 +216,22 @@ void MatchEngine::JudgeMatch() {
     text += "   ";
     text += Decimal(rival).view();
     text += "\r\n ドロー！";
-    declare(text);
+    declare(text, MatchResult::Draw);
   }
   if (own_closed && own > rival) {
-    declare(own_name() + std::string(Decimal(own).view()) + std::string(kWin));
+    declare(own_name() + std::string(Decimal(own).view()) + std::string(kWin), MatchResult::OwnWin);
   }
   if (rival_closed && rival > own) {
-    declare(rival_name() + std::string(Decimal(rival).view()) + std::string(kWin));
+    declare(rival_name() + std::string(Decimal(rival).view()) + std::string(kWin),
+            MatchResult::RivalWin);
   }
   if (s.RoundNo > s.RoundMax) {
     if (own > rival) {
-      declare(own_name() + std::string(kWin));
+      declare(own_name() + std::string(kWin), MatchResult::OwnWin);
     } else if (rival > own) {
-      declare(rival_name() + std::string(kWin));
+      declare(rival_name() + std::string(kWin), MatchResult::RivalWin);
     } else {
-      declare("ドロー!!");
+      declare("ドロー!!", MatchResult::Draw);
     }
   }
 }

@@ -7,10 +7,14 @@
 #include <string_view>
 
 #include "board.h"
+#include "dart.h"
 #include "match_state.h"
 #include "turn.h"
 
 namespace markwick {
+
+// A judgement's result, from this peer's side.
+enum class MatchResult { NotEnded, OwnWin, RivalWin, Draw };
 
 class MatchEngine {
  public:
@@ -25,9 +29,11 @@ class MatchEngine {
   void ChooseFirstPlayer(std::string_view own_name);
   void ChooseSecondPlayer(std::string_view own_name);
 
-  // Enters the throw of grid cell (col, row) (a selection of that cell); a cell that is no
-  // throw cell, or a selection while input is closed, only judges the match.
-  void EnterThrow(int col, int row);
+  // Enters a dart (a selection of its grid cell, or its keys). What is no dart is refused and
+  // changes nothing; while input is closed the dart only judges the match.
+  void EnterDart(const Dart& dart);
+  // A selection that is no dart (a grid cell other than a throw cell): judges the match.
+  void JudgeOnSelection();
   // Commits the turn, sends it and waits for the rival (the send button).
   void SendOwnTurn();
   // Takes the last throw of the turn back (the correction button).
@@ -43,6 +49,9 @@ class MatchEngine {
 
   // True once a judgement has declared a result on this peer; it stays true.
   bool MatchDecided() const { return decided_; }
+  // The result the latest judgement declared (a match that goes on after one side judged it
+  // over can end otherwise); NotEnded before any.
+  MatchResult Result() const { return result_; }
 
  private:
   void AddMark(int target);
@@ -57,6 +66,7 @@ class MatchEngine {
   Board& board_;
   MatchState state_;
   bool decided_ = false;
+  MatchResult result_ = MatchResult::NotEnded;
 };
 
 }  // namespace markwick

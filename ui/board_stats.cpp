@@ -1,8 +1,6 @@
 // The score board's STATS and match record: every turn played goes into both; the STATS window
 // opens from the board's context menu and by itself when the match has ended.
 #include <QContextMenuEvent>
-#include <QDir>
-#include <QFileInfo>
 #include <QMenu>
 
 #include "board_window.h"
@@ -16,11 +14,9 @@
 namespace markwick {
 
 void TForm1::StartRecord() {
-  // The board is shown once, by a start button: the match starts now. Records are kept beside
-  // the settings file.
+  // The board is shown once, by a start button: the match starts now.
   if (record_ != nullptr) return;
-  const QDir folder = QFileInfo(main_window_.settings_path()).absoluteDir();
-  record_ = std::make_unique<MatchRecord>(folder.filePath(QStringLiteral("records")),
+  record_ = std::make_unique<MatchRecord>(main_window_.RecordsFolder(),
                                           QDateTime::currentDateTime(), rival_host_);
 }
 
@@ -70,6 +66,8 @@ void TForm1::contextMenuEvent(QContextMenuEvent* event) {
     context_menu_ = new QMenu(this);
     connect(context_menu_->addAction(QStringLiteral("成績")), &QAction::triggered, this,
             gate().Entry(this, &TForm1::ShowStats));
+    connect(context_menu_->addAction(QStringLiteral("戦績")), &QAction::triggered, &main_window_,
+            main_window_.gate().Entry(&main_window_, &TForm2::ShowHistory));
     connect(context_menu_->addAction(QStringLiteral("大画面")), &QAction::triggered, this,
             gate().Entry(this, &TForm1::ShowBigView));
     sound_action_ = context_menu_->addAction(QStringLiteral("音声"));

@@ -77,8 +77,16 @@ TForm1::TForm1(TForm2& main_window)
   connect(Button2, &QPushButton::clicked, this, gate().Entry(this, &TForm1::Button2Click));
   connect(Label6, &AutoSizeLabel::clicked, this, gate().Entry(this, &TForm1::Label6Click));
 
-  // Creation: the engine puts the match state into its start values and writes the start
-  // texts; then the name columns are widened and the grid takes the width of its columns.
+  // Creation: the grid's fixed texts; the engine puts the match state into its start values and
+  // writes the start texts; then the name columns are widened and the grid takes the width of
+  // its columns.
+  constexpr const char* kLabels[8] = {"20", "19", "18", "17", "16", "15", "BU", "計"};
+  for (int row = 1; row <= kScoreGridRow; ++row) {
+    StringGrid1->SetCell(kSingleColumn, row, QString::fromUtf8(kLabels[row - 1]));
+  }
+  StringGrid1->SetCell(kDoubleColumn, kNameRow, QStringLiteral("D"));
+  StringGrid1->SetCell(kTripleColumn, kNameRow, QStringLiteral("T"));
+  StringGrid1->SetCell(kTripleColumn, kBullRow, QStringLiteral("外"));
   engine_.emplace(*this);
   StringGrid1->SetColWidth(kOwnColumn, 100);
   StringGrid1->SetColWidth(kRivalColumn, 100);
@@ -90,7 +98,11 @@ TForm1::TForm1(TForm2& main_window)
 TForm1::~TForm1() = default;
 
 void TForm1::StringGrid1SelectCell(int col, int row) {
-  engine_->EnterThrow(col, row);
+  if (const std::optional<Dart> dart = DartOfCell(col, row)) {
+    engine_->EnterDart(*dart);
+  } else {
+    engine_->JudgeOnSelection();
+  }
   ShowStatsAtMatchEnd();
 }
 
@@ -148,12 +160,30 @@ void TForm1::CentreOverMainWindow() {
   move(left, top);
 }
 
-void TForm1::SetCellText(int col, int row, std::string_view text) {
-  StringGrid1->SetCell(col, row, FromUtf8(text));
+namespace {
+
+int ColumnOf(Side side) { return side == Side::Own ? kOwnColumn : kRivalColumn; }
+
+}  // namespace
+
+void TForm1::SetName(Side side, std::string_view name) {
+  StringGrid1->SetCell(ColumnOf(side), kNameRow, FromUtf8(name));
   FollowBoard();
 }
 
-std::string TForm1::CellText(int col, int row) const { return ToUtf8(StringGrid1->Cell(col, row)); }
+std::string TForm1::Name(Side side) const {
+  return ToUtf8(StringGrid1->Cell(ColumnOf(side), kNameRow));
+}
+
+void TForm1::SetMarkSymbol(Side side, int row, std::string_view symbol) {
+  StringGrid1->SetCell(ColumnOf(side), GridRowOfTarget(row), FromUtf8(symbol));
+  FollowBoard();
+}
+
+void TForm1::SetScoreText(Side side, std::string_view score) {
+  StringGrid1->SetCell(ColumnOf(side), kScoreGridRow, FromUtf8(score));
+  FollowBoard();
+}
 
 void TForm1::SetStatusText(std::string_view text) {
   Label6->SetCaption(FromUtf8(text));

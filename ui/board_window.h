@@ -95,8 +95,10 @@ class TForm1 : public QWidget, public Board {
   void ServerSocket1ClientRead();
 
   // Board
-  void SetCellText(int col, int row, std::string_view text) override;
-  std::string CellText(int col, int row) const override;
+  void SetName(Side side, std::string_view name) override;
+  std::string Name(Side side) const override;
+  void SetMarkSymbol(Side side, int row, std::string_view symbol) override;
+  void SetScoreText(Side side, std::string_view score) override;
   void SetStatusText(std::string_view text) override;
   void SetStatusColour(StatusColour colour) override;
   void SetRoundText(std::string_view text) override;

@@ -36,7 +36,7 @@ MatchCues::MatchCues(const MatchEngine& engine, std::function<BigViewSnapshot()>
                      QWidget* board)
     : engine_(engine), snapshot_(std::move(snapshot)), board_(board) {
   darts_seen_ = DartsEntered(engine_.state());
-  decided_seen_ = engine_.MatchDecided();
+  result_seen_ = engine_.Result();
 }
 
 MatchCues::~MatchCues() = default;
@@ -59,18 +59,28 @@ void MatchCues::BoardChanged() {
   }
   darts_seen_ = darts;
 
-  if (engine_.MatchDecided() && !decided_seen_) {
-    decided_seen_ = true;
+  // A result is shown and called once; a later judgement that declares another (the match
+  // goes on after one side judged it over) is shown and called too.
+  const MatchResult result = engine_.Result();
+  if (result != MatchResult::NotEnded && result != result_seen_) {
+    result_seen_ = result;
     const BigViewSnapshot shown = snapshot_();
-    const int32_t own = shown.own.score;
-    const int32_t rival = shown.rival.score;
-    if (own == rival) {
-      Announce(QStringLiteral("DRAW"));
-    } else {
-      Announce((own > rival ? shown.own.name : shown.rival.name) + QStringLiteral(" WIN"));
+    switch (result) {
+      case MatchResult::OwnWin:
+        Announce(shown.own.name + QStringLiteral(" WIN"));
+        break;
+      case MatchResult::RivalWin:
+        Announce(shown.rival.name + QStringLiteral(" WIN"));
+        break;
+      default:
+        Announce(QStringLiteral("DRAW"));
+        break;
     }
-    if (sink_ != nullptr)
-      sink_->Play(own > rival ? Sound::Win : own < rival ? Sound::Lose : Sound::Draw);
+    if (sink_ != nullptr) {
+      sink_->Play(result == MatchResult::OwnWin     ? Sound::Win
+                  : result == MatchResult::RivalWin ? Sound::Lose
+                                                    : Sound::Draw);
+    }
   }
   if (view_ != nullptr) view_->Changed();
 }

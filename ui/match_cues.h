@@ -11,6 +11,7 @@
 #include <functional>
 
 #include "big_view_snapshot.h"
+#include "engine/match_engine.h"
 
 class QTimer;
 class QWidget;
@@ -18,7 +19,6 @@ class QWidget;
 namespace markwick {
 
 class BigView;
-class MatchEngine;
 class SoundSink;
 
 // How long an award or the result stands across the big view.
@@ -55,9 +55,9 @@ class MatchCues : public QObject {
   QWidget* board_;
   BigView* view_ = nullptr;  // owned by the board (a child window)
   SoundSink* sink_ = nullptr;
-  // What the last Board call left: the darts of the turn and whether the match was decided.
+  // What the last Board call left: the darts of the turn and the result shown.
   int32_t darts_seen_ = 0;
-  bool decided_seen_ = false;
+  MatchResult result_seen_ = MatchResult::NotEnded;
   std::deque<QString> banners_;     // the one shown first
   QTimer* banner_timer_ = nullptr;  // single shot, running only while a banner stands
 };

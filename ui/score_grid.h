@@ -14,8 +14,35 @@
 #pragma once
 
 #include <QTableWidget>
+#include <optional>
+
+#include "engine/dart.h"
+#include "engine/match_state.h"
 
 namespace markwick {
+
+// The score board's grid, as (column, row) from 0. The own and the rival's columns hold the
+// names in the name row, the mark symbols of the target rows 0..6 in grid rows 1..7 and the
+// scores in the score row; columns 1..3 are the double, single and triple of each target.
+inline constexpr int kOwnColumn = 0;
+inline constexpr int kDoubleColumn = 1;
+inline constexpr int kSingleColumn = 2;
+inline constexpr int kTripleColumn = 3;
+inline constexpr int kRivalColumn = 4;
+inline constexpr int kNameRow = 0;
+inline constexpr int kBullRow = 7;
+inline constexpr int kScoreGridRow = 8;
+
+constexpr int GridRowOfTarget(int target_row) { return target_row + 1; }
+
+// The dart that selecting a cell enters; none for a cell that is no throw cell. There is no
+// triple bull: cell (3, 7) is the miss.
+constexpr std::optional<Dart> DartOfCell(int col, int row) {
+  if (col < kDoubleColumn || col > kTripleColumn || row < 1 || row > kBullRow) return {};
+  if (col == kTripleColumn && row == kBullRow) return Dart::Miss();
+  constexpr int32_t kMultipliers[3] = {2, 1, 3};
+  return Dart{kTargetNumbers[row - 1], kMultipliers[col - kDoubleColumn]};
+}
 
 class ScoreGrid : public QTableWidget {
   Q_OBJECT

@@ -1,11 +1,13 @@
 #include "start_dialog.h"
 
 #include <QCloseEvent>
+#include <QContextMenuEvent>
 #include <QCoreApplication>
 #include <QDir>
 #include <QFileInfo>
 #include <QGroupBox>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <optional>
 #include <utility>
@@ -14,6 +16,7 @@
 #include "board_window.h"
 #include "codec/sjis_codec.h"
 #include "form_font.h"
+#include "history_window.h"
 #include "placed.h"
 #include "settings_file.h"
 #include "utf8_text.h"
@@ -143,6 +146,26 @@ void TForm2::StartMatch(PlayerRole role) {
 void TForm2::Button3Click() { ScoreBoard().show(); }
 
 void TForm2::FormClose() { QCoreApplication::quit(); }
+
+QString TForm2::RecordsFolder() const {
+  return QFileInfo(settings_path_).absoluteDir().filePath(QStringLiteral("records"));
+}
+
+void TForm2::ShowHistory() {
+  if (history_window_ == nullptr) {
+    history_window_ = std::make_unique<HistoryWindow>(RecordsFolder(), gate_);
+  }
+  history_window_->Open();
+}
+
+void TForm2::contextMenuEvent(QContextMenuEvent* event) {
+  if (context_menu_ == nullptr) {
+    context_menu_ = new QMenu(this);
+    connect(context_menu_->addAction(QStringLiteral("戦績")), &QAction::triggered, this,
+            gate_.Entry(this, &TForm2::ShowHistory));
+  }
+  context_menu_->popup(event->globalPos());
+}
 
 void TForm2::closeEvent(QCloseEvent* event) {
   event->accept();

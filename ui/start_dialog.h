@@ -14,11 +14,13 @@
 
 class QGroupBox;
 class QLineEdit;
+class QMenu;
 class QPushButton;
 
 namespace markwick {
 
 class AutoSizeLabel;
+class HistoryWindow;
 class SettingsFile;
 class TForm1;
 enum class PlayerRole;
@@ -46,6 +48,12 @@ class TForm2 : public QWidget {
   void Button2Click();
   void Button3Click();
   void FormClose();
+  // The history window "戦績" over the records folder, from the context menu of this dialog
+  // and of the board; created when first opened.
+  void ShowHistory();
+  HistoryWindow* history_window() { return history_window_.get(); }
+  // Where the match records are kept: beside the settings file.
+  QString RecordsFolder() const;
 
   // Writes the address, both names and the dialog's position into the settings file.
   // Throws SettingsWriteError when the file cannot be written.
@@ -67,6 +75,7 @@ class TForm2 : public QWidget {
 
  protected:
   void closeEvent(QCloseEvent* event) override;
+  void contextMenuEvent(QContextMenuEvent* event) override;
 
  private:
   void FormCreate();
@@ -88,6 +97,8 @@ class TForm2 : public QWidget {
   QString settings_path_;
   HandlerGate gate_;               // outlives the board, whose handlers it runs
   std::unique_ptr<TForm1> board_;  // refers to the dialog and the gate: destroyed first
+  std::unique_ptr<HistoryWindow> history_window_;  // a window of its own, from its first opening
+  QMenu* context_menu_ = nullptr;                  // owned, created at the first right click
 };
 
 }  // namespace markwick

@@ -1,4 +1,4 @@
-// Helpers for engine tests: throw cells by name, match states set up by hand, and two engines
+// Helpers for engine tests: darts by name, match states set up by hand, and two engines
 // wired back to back by their Turn texts.
 #pragma once
 
@@ -19,17 +19,10 @@ namespace markwick::testing {
 
 using Marks = std::array<int32_t, kTargetRows>;
 
-struct Cell {
-  int col;
-  int row;
-};
-
-// Grid row of a target number: 20 is row 1 ... 15 is row 6, the bull row 7.
-constexpr int GridRow(int target) { return target == 25 ? 7 : 21 - target; }
-constexpr Cell Double(int target) { return {1, GridRow(target)}; }
-constexpr Cell Single(int target) { return {2, GridRow(target)}; }
-constexpr Cell Triple(int target) { return {3, GridRow(target)}; }  // not for the bull
-constexpr Cell kMiss{3, 7};
+constexpr Dart Single(int32_t target) { return {target, 1}; }
+constexpr Dart Double(int32_t target) { return {target, 2}; }
+constexpr Dart Triple(int32_t target) { return {target, 3}; }  // not for the bull
+constexpr Dart kMiss = Dart::Miss();
 
 inline constexpr Marks kAllClosed = {3, 3, 3, 3, 3, 3, 3};
 
@@ -43,8 +36,6 @@ inline Marks With(Marks marks, std::initializer_list<std::pair<int, int32_t>> ro
 inline void Receive(MatchEngine& engine, std::string_view text) {
   engine.TakeInRivalTurn(ReadTurnItems(text));
 }
-
-inline void Select(MatchEngine& engine, Cell cell) { engine.EnterThrow(cell.col, cell.row); }
 
 // Committed marks of both sides with their scores, and an own turn open on them as StartTurn
 // leaves it: stage 0 holds the committed own marks and score, no throw entered.
@@ -88,8 +79,8 @@ struct EnginePair {
     a.ChooseFirstPlayer("Player1");
     b.ChooseSecondPlayer("Player2");
     // What the name exchange of the link writes.
-    board_a.SetCellText(4, 0, "Player2");
-    board_b.SetCellText(4, 0, "Player1");
+    board_a.rival.name = "Player2";
+    board_b.rival.name = "Player1";
   }
   EnginePair(const EnginePair&) = delete;
   EnginePair& operator=(const EnginePair&) = delete;
@@ -104,8 +95,8 @@ struct EnginePair {
   }
 
   // One turn: the darts entered on one side, Button1, and the delivery to the other side.
-  void Turn(MatchEngine& engine, std::initializer_list<Cell> darts) {
-    for (const Cell& dart : darts) Select(engine, dart);
+  void Turn(MatchEngine& engine, std::initializer_list<Dart> darts) {
+    for (const Dart& dart : darts) engine.EnterDart(dart);
     engine.SendOwnTurn();
     Deliver();
   }

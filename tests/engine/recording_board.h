@@ -3,27 +3,27 @@
 // are recorded.
 #pragma once
 
+#include <array>
 #include <functional>
-#include <map>
 #include <stdexcept>
 #include <string>
 #include <utility>
 #include <vector>
 
 #include "engine/board.h"
+#include "engine/match_state.h"
 #include "link/turn_message.h"
 
 namespace markwick::testing {
 
 class RecordingBoard : public Board {
  public:
-  void SetCellText(int col, int row, std::string_view text) override {
-    cells[{col, row}] = std::string(text);
+  void SetName(Side side, std::string_view name) override { Of(side).name = name; }
+  std::string Name(Side side) const override { return side == Side::Own ? own.name : rival.name; }
+  void SetMarkSymbol(Side side, int row, std::string_view symbol) override {
+    Of(side).marks.at(static_cast<size_t>(row)) = symbol;
   }
-  std::string CellText(int col, int row) const override {
-    const auto it = cells.find({col, row});
-    return it == cells.end() ? std::string() : it->second;
-  }
+  void SetScoreText(Side side, std::string_view score) override { Of(side).score = score; }
   void SetStatusText(std::string_view text) override { status = text; }
   void SetStatusColour(StatusColour colour) override { status_colour = colour; }
   void SetRoundText(std::string_view text) override { round = text; }
@@ -43,11 +43,16 @@ class RecordingBoard : public Board {
   }
   void TurnPlayed(const PlayedTurn& turn) noexcept override { played.push_back(turn); }
 
-  // The own and rival cells of a grid row: the mark symbols of rows 1..7, the scores of row 8.
-  std::string Own(int row) const { return CellText(0, row); }
-  std::string Rival(int row) const { return CellText(4, row); }
+  // What one side shows: its name, the mark symbol of each target row and its score.
+  struct SideTexts {
+    std::string name;
+    std::array<std::string, kTargetRows> marks;
+    std::string score;
+  };
+  SideTexts& Of(Side side) { return side == Side::Own ? own : rival; }
 
-  std::map<std::pair<int, int>, std::string> cells;
+  SideTexts own;
+  SideTexts rival;
   std::string status;
   StatusColour status_colour = StatusColour::WindowText;
   std::string round;

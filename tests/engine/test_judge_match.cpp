@@ -28,14 +28,14 @@ class JudgeMatchTest : public QObject {
     engine.state().MarkCount[kScoreRow] = 0;
     engine.SendOwnTurn();
     QCOMPARE(engine.state().MarkCount[kScoreRow], 82);
-    QCOMPARE(board.Own(8), "82");
+    QCOMPARE(board.own.score, "82");
 
     RecordingBoard rival_board;
     MatchEngine receiver(rival_board);
     receiver.ChooseSecondPlayer("Player2");
     Receive(receiver, "20,17,25,5,4,4,");
     QCOMPARE(receiver.state().r_MarkCount[kScoreRow], 82);
-    QCOMPARE(rival_board.Rival(8), "82");
+    QCOMPARE(rival_board.rival.score, "82");
   }
 
   // The score rule on its own terms, through the rival's committed score.
@@ -59,7 +59,7 @@ class JudgeMatchTest : public QObject {
     for (int r = 0; r < kTargetRows; ++r) engine.state().r_MarkCount[r] = marks[r];
     Receive(engine, "0,0,0,");
     QCOMPARE(engine.state().r_MarkCount[kScoreRow], score);
-    QCOMPARE(board.Rival(8), std::to_string(score));
+    QCOMPARE(board.rival.score, std::to_string(score));
   }
 
   // Each check and its text; the end-of-rounds check runs only after the last round, and a
@@ -106,7 +106,7 @@ class JudgeMatchTest : public QObject {
     RecordingBoard board;
     MatchEngine engine(board);
     engine.ChooseSecondPlayer("Player1");
-    board.SetCellText(4, 0, "Player2");
+    board.rival.name = "Player2";
     board.status_colour = StatusColour::Blue;
     if (after_last_round) {
       // The second player's send of round 20 judges with every check.
@@ -115,9 +115,9 @@ class JudgeMatchTest : public QObject {
       engine.SendOwnTurn();
       QCOMPARE(engine.state().RoundNo, 21);
     } else {
-      // A click outside the throw cells judges with the closure checks only.
+      // A selection that is no dart judges with the closure checks only.
       OpenTurn(engine, own, rival);
-      engine.EnterThrow(4, 8);
+      engine.JudgeOnSelection();
     }
     QCOMPARE(board.messages, messages);
     if (!messages.empty()) {
@@ -130,14 +130,14 @@ class JudgeMatchTest : public QObject {
     QCOMPARE(board.status_colour, after_last_round ? StatusColour::Red : StatusColour::Blue);
   }
 
-  // Names are the current texts of the name cells; the draw text puts the own name first.
-  void namesComeFromTheGrid() {
+  // Names are the board's current ones; the draw text puts the own name first.
+  void namesComeFromTheBoard() {
     RecordingBoard board;
     MatchEngine engine(board);
-    board.SetCellText(0, 0, "山田");
-    board.SetCellText(4, 0, "");
+    board.own.name = "山田";
+    board.rival.name = "";
     OpenTurn(engine, kAllClosed, kAllClosed);
-    engine.EnterThrow(0, 0);
+    engine.JudgeOnSelection();
     QCOMPARE(board.messages, Texts{"山田vs\r\n   0   0\r\n ドロー！"});
   }
 

@@ -1,8 +1,9 @@
-// The match state at start-up and after the role choices, what a grid selection does in each
-// phase, the mark symbols, and a send that fails.
+// The match state at start-up and after the role choices, what a dart or another selection
+// does in each phase, darts that cannot be, the mark symbols, and a send that fails.
 #include <QtTest>
 
 #include <cstring>
+#include <optional>
 #include <stdexcept>
 
 #include "engine_fixtures.h"
@@ -10,12 +11,13 @@
 using namespace markwick;
 using namespace markwick::testing;
 
-Q_DECLARE_METATYPE(Cell)
+Q_DECLARE_METATYPE(Dart)
+Q_DECLARE_METATYPE(std::optional<Dart>)
 
 class MatchEngineTest : public QObject {
   Q_OBJECT
  private slots:
-  // Creation puts every variable at its start value and writes the board's fixed texts.
+  // Creation puts every variable at its start value and writes the board's start texts.
   void creationSetsStartValues() {
     RecordingBoard board;
     MatchEngine engine(board);
@@ -38,13 +40,8 @@ class MatchEngineTest : public QObject {
     }
     QCOMPARE(board.round, "1");
     QCOMPARE(board.round_max, "／20R");
-    const char* labels[8] = {"20", "19", "18", "17", "16", "15", "BU", "計"};
-    for (int row = 1; row <= 8; ++row) QCOMPARE(board.CellText(2, row), labels[row - 1]);
-    QCOMPARE(board.CellText(1, 0), "D");
-    QCOMPARE(board.CellText(3, 0), "T");
-    QCOMPARE(board.CellText(3, 7), "外");
-    QCOMPARE(board.CellText(0, 0), "FirstPlayer");
-    QCOMPARE(board.CellText(4, 0), "SecondPlayer");
+    QCOMPARE(board.own.name, "FirstPlayer");
+    QCOMPARE(board.rival.name, "SecondPlayer");
     QVERIFY(!board.send_enabled);
     QVERIFY(!board.correct_enabled);
     QVERIFY(board.status.empty());
@@ -57,7 +54,7 @@ class MatchEngineTest : public QObject {
     first.ChooseFirstPlayer("Alice");
     QVERIFY(first.state().IsFirstPlayer);
     QVERIFY(first.state().InputOpen);
-    QCOMPARE(first_board.CellText(0, 0), "Alice");
+    QCOMPARE(first_board.own.name, "Alice");
     QCOMPARE(first_board.status, "記録入力受付中");
     QCOMPARE(first_board.status_colour, StatusColour::Blue);
     QVERIFY(first_board.correct_enabled);
@@ -70,47 +67,49 @@ class MatchEngineTest : public QObject {
     second.ChooseSecondPlayer("Bob");
     QVERIFY(!second.state().IsFirstPlayer);
     QVERIFY(!second.state().InputOpen);
-    QCOMPARE(second_board.CellText(0, 0), "Bob");
+    QCOMPARE(second_board.own.name, "Bob");
     QCOMPARE(second_board.status, "相手入力待ち");
     QCOMPARE(second_board.status_colour, StatusColour::Red);
     QVERIFY(!second_board.correct_enabled);
     QVERIFY(!second_board.send_enabled);
     QCOMPARE(second_board.send_caption, "送信");
     QCOMPARE(second_board.round, "1");
-    // A throw cell while waiting enters nothing.
-    Select(second, Triple(20));
+    // A dart while waiting enters nothing.
+    second.EnterDart(Triple(20));
     QCOMPARE(second.state().Throw, 0);
     QCOMPARE(second.state().showdata[0][1], 0);
   }
 
-  // The state alone decides what a selection does. The rival has closed everything and the
-  // scores are level, so every JudgeMatch call shows the draw and is seen in the messages.
+  // The state alone decides what a selection does: a dart, or a selection that is no dart
+  // (none). The rival has closed everything and the scores are level, so every JudgeMatch
+  // call shows the draw and is seen in the messages.
   void selectionFollowsThePhase_data() {
     QTest::addColumn<int>("round");
     QTest::addColumn<bool>("input_open");
     QTest::addColumn<int>("throws");
-    QTest::addColumn<Cell>("cell");
+    QTest::addColumn<std::optional<Dart>>("dart");
     QTest::addColumn<bool>("entered");
     QTest::addColumn<bool>("judged");
-    QTest::newRow("all played, throw cell") << 21 << true << 0 << Single(20) << false << false;
-    QTest::newRow("all played, other cell") << 21 << true << 0 << Cell{0, 8} << false << false;
-    QTest::newRow("all played, closed") << 21 << false << 0 << Single(20) << false << false;
-    QTest::newRow("waiting, throw cell") << 5 << false << 0 << Single(20) << false << true;
-    QTest::newRow("waiting, other cell") << 5 << false << 0 << Cell{4, 3} << false << true;
-    QTest::newRow("entering, throw cell") << 5 << true << 0 << Double(25) << true << false;
-    QTest::newRow("entering, miss cell") << 5 << true << 2 << kMiss << true << false;
-    QTest::newRow("entering, own mark column") << 5 << true << 0 << Cell{0, 1} << false << true;
-    QTest::newRow("entering, rival mark column") << 5 << true << 1 << Cell{4, 7} << false << true;
-    QTest::newRow("entering, header row") << 5 << true << 0 << Cell{1, 0} << false << true;
-    QTest::newRow("entering, score row") << 5 << true << 0 << Cell{2, 8} << false << true;
-    QTest::newRow("complete, throw cell") << 5 << true << 3 << Triple(19) << false << false;
-    QTest::newRow("complete, other cell") << 5 << true << 3 << Cell{0, 0} << false << true;
+    const std::optional<Dart> none;
+    QTest::newRow("all played, dart")
+        << 21 << true << 0 << std::optional(Single(20)) << false << false;
+    QTest::newRow("all played, no dart") << 21 << true << 0 << none << false << false;
+    QTest::newRow("all played, closed")
+        << 21 << false << 0 << std::optional(Single(20)) << false << false;
+    QTest::newRow("waiting, dart") << 5 << false << 0 << std::optional(Single(20)) << false << true;
+    QTest::newRow("waiting, no dart") << 5 << false << 0 << none << false << true;
+    QTest::newRow("entering, dart") << 5 << true << 0 << std::optional(Double(25)) << true << false;
+    QTest::newRow("entering, miss") << 5 << true << 2 << std::optional(kMiss) << true << false;
+    QTest::newRow("entering, no dart") << 5 << true << 1 << none << false << true;
+    QTest::newRow("complete, dart")
+        << 5 << true << 3 << std::optional(Triple(19)) << false << false;
+    QTest::newRow("complete, no dart") << 5 << true << 3 << none << false << true;
   }
   void selectionFollowsThePhase() {
     QFETCH(int, round);
     QFETCH(bool, input_open);
     QFETCH(int, throws);
-    QFETCH(Cell, cell);
+    QFETCH(std::optional<Dart>, dart);
     QFETCH(bool, entered);
     QFETCH(bool, judged);
     RecordingBoard board;
@@ -123,10 +122,14 @@ class MatchEngineTest : public QObject {
     int32_t before[8][4];
     std::memcpy(before, s.showdata, sizeof before);
 
-    Select(engine, cell);
+    if (dart) {
+      engine.EnterDart(*dart);
+    } else {
+      engine.JudgeOnSelection();
+    }
 
     QCOMPARE(s.Throw, entered ? throws + 1 : throws);
-    const bool miss = cell.col == 3 && cell.row == 7;
+    const bool miss = dart && dart->IsMiss();
     QCOMPARE(std::memcmp(before, s.showdata, sizeof before) == 0, !entered || miss);
     QCOMPARE(board.messages.size(), judged ? size_t{1} : size_t{0});
     if (judged) {
@@ -138,8 +141,54 @@ class MatchEngineTest : public QObject {
     }
   }
 
+  // What names no dart is refused whatever the phase: nothing changes, no box, no judgement.
+  void impossibleDartsAreRefused_data() {
+    QTest::addColumn<Dart>("dart");
+    QTest::addColumn<bool>("input_open");
+    QTest::newRow("triple bull") << Dart{25, 3} << true;
+    QTest::newRow("14") << Dart{14, 1} << true;
+    QTest::newRow("21") << Dart{21, 1} << true;
+    QTest::newRow("quadruple 20") << Dart{20, 4} << true;
+    QTest::newRow("no multiplier") << Dart{20, 0} << true;
+    QTest::newRow("negative multiplier") << Dart{15, -1} << true;
+    QTest::newRow("a miss with a multiplier") << Dart{0, 1} << true;
+    QTest::newRow("negative target") << Dart{-20, 1} << true;
+    QTest::newRow("triple bull while waiting") << Dart{25, 3} << false;
+    QTest::newRow("30 while waiting") << Dart{30, 1} << false;
+  }
+  void impossibleDartsAreRefused() {
+    QFETCH(Dart, dart);
+    QFETCH(bool, input_open);
+    QVERIFY(!dart.IsValid());
+    QVERIFY(dart.Text().empty());
+    RecordingBoard board;
+    MatchEngine engine(board);
+    OpenTurn(engine, Marks{}, kAllClosed);
+    engine.EnterDart(Single(20));
+    engine.state().InputOpen = input_open;
+    const MatchState before = engine.state();
+    const RecordingBoard shown = board;
+
+    engine.EnterDart(dart);
+
+    const MatchState& s = engine.state();
+    QCOMPARE(s.Throw, before.Throw);
+    QCOMPARE(s.InputOpen, before.InputOpen);
+    QCOMPARE(s.nowdata, before.nowdata);
+    QCOMPARE(s.nowmark, before.nowmark);
+    QCOMPARE(s.ThrowText, before.ThrowText);
+    QVERIFY(std::memcmp(before.showdata, s.showdata, sizeof before.showdata) == 0);
+    QVERIFY(board.messages.empty());
+    QCOMPARE(board.status, shown.status);
+    QCOMPARE(board.darts, shown.darts);
+    QCOMPARE(board.own.marks, shown.own.marks);
+    QCOMPARE(board.own.score, shown.own.score);
+    QCOMPARE(board.send_enabled, shown.send_enabled);
+  }
+
   // Own symbols follow the current stage, the rival's the committed counts; both sides at 3 or
-  // more read "－－"; a negative rival count leaves its cell alone; rows 0 and 8 are not touched.
+  // more read "－－"; a negative rival count leaves its cell alone; names and scores are not
+  // touched.
   void markSymbols_data() {
     QTest::addColumn<int>("own");
     QTest::addColumn<int>("rival");
@@ -173,14 +222,14 @@ class MatchEngineTest : public QObject {
       RecordingBoard board;
       MatchEngine engine(board);
       OpenTurn(engine, With(Marks{}, {{row, own}}), With(Marks{}, {{row, rival}}));
-      board.SetCellText(4, row + 1, "kept");
-      board.SetCellText(0, 8, "score");
+      board.rival.marks[row] = "kept";
+      board.own.score = "score";
       engine.ShowMarks();
-      QCOMPARE(QString::fromStdString(board.Own(row + 1)), own_symbol);
-      QCOMPARE(QString::fromStdString(board.Rival(row + 1)), rival_symbol);
-      QCOMPARE(board.CellText(0, 0), "FirstPlayer");
-      QCOMPARE(board.CellText(4, 0), "SecondPlayer");
-      QCOMPARE(board.CellText(0, 8), "score");
+      QCOMPARE(QString::fromStdString(board.own.marks[row]), own_symbol);
+      QCOMPARE(QString::fromStdString(board.rival.marks[row]), rival_symbol);
+      QCOMPARE(board.own.name, "FirstPlayer");
+      QCOMPARE(board.rival.name, "SecondPlayer");
+      QCOMPARE(board.own.score, "score");
     }
   }
 
@@ -190,9 +239,9 @@ class MatchEngineTest : public QObject {
     RecordingBoard board;
     MatchEngine engine(board);
     engine.ChooseFirstPlayer("Player1");
-    Select(engine, Triple(20));
-    Select(engine, Triple(20));
-    Select(engine, Single(19));
+    engine.EnterDart(Triple(20));
+    engine.EnterDart(Triple(20));
+    engine.EnterDart(Single(19));
     QVERIFY(board.send_enabled);
     const std::string failure = "送信できませんでした";
     board.send_failure = &failure;

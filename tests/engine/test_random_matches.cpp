@@ -1,7 +1,7 @@
-// Seeded random matches between two wired engines: random cells (throw cells and others),
-// corrections and sends. After every step the invariants of the match state must hold, and
-// after every delivered turn both peers must hold the same marks for both players and have
-// played the same turn.
+// Seeded random matches between two wired engines: random darts (and what is no dart, and
+// selections that are none), corrections and sends. After every step the invariants of the match
+// state must hold, and after every delivered turn both peers must hold the same marks for both
+// players and have played the same turn.
 #include <QtTest>
 
 #include <algorithm>
@@ -63,7 +63,7 @@ std::string Violation(const MatchEngine& e, const RecordingBoard& board,
   for (int t = 0; t < 3; ++t) {
     if (board.darts[t] != s.ThrowText[t]) out << "dart box " << t;
   }
-  const std::string score_cell = board.Own(8);
+  const std::string score_cell = board.own.score;
   if (score_cell != std::to_string(s.showdata[kScoreRow][s.Throw]) &&
       !(score_cell.empty() && s.RoundNo == 1))
     out << "own score cell " << score_cell;
@@ -71,8 +71,8 @@ std::string Violation(const MatchEngine& e, const RecordingBoard& board,
     const int32_t own = s.showdata[r][s.Throw];
     const int32_t rival = s.r_MarkCount[r];
     const bool both = own >= 3 && rival >= 3;
-    if (board.Own(r + 1) != (both ? "－－" : Symbol(own))) out << "own symbol row " << r;
-    if (board.Rival(r + 1) != (both ? "－－" : Symbol(rival))) out << "rival symbol row " << r;
+    if (board.own.marks[r] != (both ? "－－" : Symbol(own))) out << "own symbol row " << r;
+    if (board.rival.marks[r] != (both ? "－－" : Symbol(rival))) out << "rival symbol row " << r;
   }
   if (board.send_enabled != (s.Throw == 3)) out << "Button1";
   if (!board.correct_enabled) out << "Button2";
@@ -162,11 +162,17 @@ class RandomMatch {
       if (action < 8 && step < 40) {
         e.TakeBackThrow();
       } else if (action < 14 && step < 40) {
-        e.EnterThrow(Pick(0, 4), Pick(0, 8));
+        if (Pick(0, 1) == 0) {
+          e.JudgeOnSelection();
+        } else {
+          e.EnterDart({Pick(-1, 26), Pick(-1, 4)});  // mostly no dart
+        }
       } else if (Pick(0, 99) < miss_percent_) {
-        Select(e, kMiss);
+        e.EnterDart(kMiss);
       } else {
-        e.EnterThrow(Pick(1, 3), Pick(1, 7));
+        // The 21 throw cells of the grid: the triple bull's place is the miss.
+        const Dart dart{kTargetNumbers[Pick(0, 6)], Pick(1, 3)};
+        e.EnterDart(dart.IsValid() ? dart : kMiss);
       }
       if (std::string v = Check(e, board, before); !v.empty())
         return "step " + std::to_string(step) + ": " + v;

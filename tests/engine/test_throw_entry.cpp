@@ -1,5 +1,5 @@
-// Entering darts by grid selection (marks under the closing rule, stage scores, CheckAllClosed)
-// and taking them back with the correction button.
+// Entering darts (marks under the closing rule, stage scores, CheckAllClosed) and taking them
+// back with the correction button.
 #include <QtTest>
 
 #include <string>
@@ -9,7 +9,7 @@
 using namespace markwick;
 using namespace markwick::testing;
 
-Q_DECLARE_METATYPE(Cell)
+Q_DECLARE_METATYPE(Dart)
 Q_DECLARE_METATYPE(Marks)
 
 namespace {
@@ -22,26 +22,28 @@ int32_t Stage(const MatchEngine& e, int row, int stage) { return e.state().showd
 class ThrowEntryTest : public QObject {
   Q_OBJECT
  private slots:
-  // Every throw cell enters its target number, text and offered marks (nothing is closed).
-  void everyThrowCell() {
-    const char* texts[3][7] = {{"20D", "19D", "18D", "17D", "16D", "15D", "DB"},
-                               {"20S", "19S", "18S", "17S", "16S", "15S", "SB"},
+  // Every dart enters its target number, text and offered marks (nothing is closed).
+  void everyDart() {
+    const char* texts[3][7] = {{"20S", "19S", "18S", "17S", "16S", "15S", "SB"},
+                               {"20D", "19D", "18D", "17D", "16D", "15D", "DB"},
                                {"20T", "19T", "18T", "17T", "16T", "15T", "×"}};
-    for (int col = 1; col <= 3; ++col) {
-      for (int row = 1; row <= 7; ++row) {
+    for (int multiplier = 1; multiplier <= 3; ++multiplier) {
+      for (int row = 0; row < kTargetRows; ++row) {
+        // The triple bull's place holds the miss.
+        const bool miss = multiplier == 3 && row == 6;
+        const Dart dart = miss ? kMiss : Dart{kTargetNumbers[row], multiplier};
         RecordingBoard board;
         MatchEngine engine(board);
-        engine.EnterThrow(col, row);
+        engine.EnterDart(dart);
         const MatchState& s = engine.state();
-        const bool miss = col == 3 && row == 7;
-        const int marks = miss ? 0 : (col == 1 ? 2 : col == 2 ? 1 : 3);
+        const int marks = miss ? 0 : multiplier;
+        QCOMPARE(dart.Text(), texts[multiplier - 1][row]);
         QCOMPARE(s.Throw, 1);
-        QCOMPARE(s.ThrowText[0], texts[col - 1][row - 1]);
-        QCOMPARE(board.darts[0], texts[col - 1][row - 1]);
-        QCOMPARE(s.nowdata[1], miss ? 0 : kTargetNumbers[row - 1]);
+        QCOMPARE(s.ThrowText[0], texts[multiplier - 1][row]);
+        QCOMPARE(board.darts[0], texts[multiplier - 1][row]);
+        QCOMPARE(s.nowdata[1], miss ? 0 : kTargetNumbers[row]);
         QCOMPARE(s.nowmark[0], marks);
-        for (int r = 0; r < kTargetRows; ++r)
-          QCOMPARE(Stage(engine, r, 1), r == row - 1 ? marks : 0);
+        for (int r = 0; r < kTargetRows; ++r) QCOMPARE(Stage(engine, r, 1), r == row ? marks : 0);
       }
     }
   }
@@ -56,7 +58,7 @@ class ThrowEntryTest : public QObject {
     QCOMPARE(Stage(engine, 7, 0), 19);
 
     struct Step {
-      Cell cell;
+      Dart dart;
       const char* text;
       int32_t target, marks, on20, on19, score;
     };
@@ -66,7 +68,7 @@ class ThrowEntryTest : public QObject {
     for (int t = 1; t <= 3; ++t) {
       const Step& step = steps[t - 1];
       QVERIFY(!board.send_enabled);
-      Select(engine, step.cell);
+      engine.EnterDart(step.dart);
       QCOMPARE(s.Throw, t);
       QCOMPARE(s.ThrowText[t - 1], step.text);
       QCOMPARE(s.nowdata[t], step.target);
@@ -74,17 +76,17 @@ class ThrowEntryTest : public QObject {
       QCOMPARE(Stage(engine, 0, t), step.on20);
       QCOMPARE(Stage(engine, 1, t), step.on19);
       QCOMPARE(Stage(engine, 7, t), step.score);
-      QCOMPARE(board.Own(8), std::to_string(step.score));
+      QCOMPARE(board.own.score, std::to_string(step.score));
       QCOMPARE(board.darts[t - 1], step.text);
     }
     QVERIFY(board.send_enabled);
-    QCOMPARE(board.Own(1), "－－");  // 20 closed on both sides
-    QCOMPARE(board.Own(2), "○");
+    QCOMPARE(board.own.marks[0], "－－");  // 20 closed on both sides
+    QCOMPARE(board.own.marks[1], "○");
     // Committed marks are untouched until the send.
     QCOMPARE(s.MarkCount[0], 2);
     QCOMPARE(s.MarkCount[7], 19);
-    // A fourth throw cell changes nothing.
-    Select(engine, Triple(18));
+    // A fourth dart changes nothing.
+    engine.EnterDart(Triple(18));
     QCOMPARE(s.Throw, 3);
     QCOMPARE(Stage(engine, 2, 3), 0);
     QVERIFY(board.messages.empty());
@@ -100,7 +102,7 @@ class ThrowEntryTest : public QObject {
   void closingRule_data() {
     QTest::addColumn<int>("own");
     QTest::addColumn<int>("rival");
-    QTest::addColumn<Cell>("cell");
+    QTest::addColumn<Dart>("dart");
     QTest::addColumn<int>("after");
     QTest::addColumn<int>("credited");
     QTest::addColumn<int>("score");
@@ -118,45 +120,45 @@ class ThrowEntryTest : public QObject {
   void closingRule() {
     QFETCH(int, own);
     QFETCH(int, rival);
-    QFETCH(Cell, cell);
+    QFETCH(Dart, dart);
     QFETCH(int, after);
     QFETCH(int, credited);
     QFETCH(int, score);
-    const int row = cell.row - 1;
+    const int row = RowOfTarget(dart.target);
     RecordingBoard board;
     MatchEngine engine(board);
     OpenTurn(engine, With(Marks{}, {{row, own}}), With(Marks{}, {{row, rival}}));
-    Select(engine, cell);
+    engine.EnterDart(dart);
     const MatchState& s = engine.state();
     QCOMPARE(s.Throw, 1);
     QCOMPARE(s.nowdata[1], kTargetNumbers[row]);
     QCOMPARE(s.nowmark[0], credited);
     QCOMPARE(Stage(engine, row, 1), after);
     QCOMPARE(Stage(engine, 7, 1), score);
-    QCOMPARE(board.Own(8), std::to_string(score));
+    QCOMPARE(board.own.score, std::to_string(score));
     for (int r = 0; r < kTargetRows; ++r) {
       if (r != row) QCOMPARE(Stage(engine, r, 1), 0);
     }
   }
 
-  // The same cell twice enters two throws; a miss copies the stage and still counts.
+  // The same dart twice enters two throws; a miss copies the stage and still counts.
   void repeatedCellAndMiss() {
     RecordingBoard board;
     MatchEngine engine(board);
     OpenTurn(engine, With(Marks{}, {{2, 4}}), Marks{});
-    Select(engine, Double(18));
-    Select(engine, Double(18));
+    engine.EnterDart(Double(18));
+    engine.EnterDart(Double(18));
     const MatchState& s = engine.state();
     QCOMPARE(s.Throw, 2);
     QCOMPARE(Stage(engine, 2, 2), 8);
     QCOMPARE(Stage(engine, 7, 2), 90);
-    Select(engine, kMiss);
+    engine.EnterDart(kMiss);
     QCOMPARE(s.Throw, 3);
     for (int r = 0; r < 8; ++r) QCOMPARE(Stage(engine, r, 3), Stage(engine, r, 2));
     QCOMPARE(s.nowdata[3], 0);
     QCOMPARE(s.nowmark[2], 0);
     QCOMPARE(board.darts[2], "×");
-    QCOMPARE(board.Own(8), "90");
+    QCOMPARE(board.own.score, "90");
   }
 
   // A stage above Throw holds leftovers; entering a throw rebuilds it from the stage below,
@@ -167,7 +169,7 @@ class ThrowEntryTest : public QObject {
     OpenTurn(engine, With(Marks{}, {{0, 4}}), Marks{});
     MatchState& s = engine.state();
     for (int r = 0; r < 8; ++r) s.showdata[r][1] = 99;
-    Select(engine, Single(17));
+    engine.EnterDart(Single(17));
     QCOMPARE(Stage(engine, 0, 1), 4);
     QCOMPARE(Stage(engine, 3, 1), 1);
     QCOMPARE(Stage(engine, 5, 1), 0);
@@ -180,14 +182,14 @@ class ThrowEntryTest : public QObject {
     MatchEngine engine(board);
     OpenTurn(engine, With(Marks{}, {{4, 2}}), With(Marks{}, {{4, 3}}));
     engine.ShowMarks();
-    QCOMPARE(board.Own(5), "×");
-    QCOMPARE(board.Rival(5), "○");
-    Select(engine, Single(16));
-    QCOMPARE(board.Own(5), "－－");
-    QCOMPARE(board.Rival(5), "－－");
+    QCOMPARE(board.own.marks[4], "×");
+    QCOMPARE(board.rival.marks[4], "○");
+    engine.EnterDart(Single(16));
+    QCOMPARE(board.own.marks[4], "－－");
+    QCOMPARE(board.rival.marks[4], "－－");
     engine.TakeBackThrow();
-    QCOMPARE(board.Own(5), "×");
-    QCOMPARE(board.Rival(5), "○");
+    QCOMPARE(board.own.marks[4], "×");
+    QCOMPARE(board.rival.marks[4], "○");
   }
 
   // CheckAllClosed tests committed counts only: the throw that closes the last own target does
@@ -197,11 +199,11 @@ class ThrowEntryTest : public QObject {
     MatchEngine engine(board);
     OpenTurn(engine, With(kAllClosed, {{6, 1}}), kAllClosed);
     board.status = "記録入力受付中";
-    Select(engine, Double(25));
+    engine.EnterDart(Double(25));
     QCOMPARE(engine.state().showdata[6][1], 3);
-    Select(engine, kMiss);
+    engine.EnterDart(kMiss);
     QVERIFY(!board.send_enabled);
-    Select(engine, Single(20));
+    engine.EnterDart(Single(20));
     QVERIFY(engine.state().InputOpen);
     QCOMPARE(board.status, "記録入力受付中");
     QVERIFY(board.messages.empty());
@@ -214,9 +216,9 @@ class ThrowEntryTest : public QObject {
     RecordingBoard board;
     MatchEngine engine(board);
     engine.ChooseSecondPlayer("Player1");
-    board.SetCellText(4, 0, "Player2");
+    board.rival.name = "Player2";
     OpenTurn(engine, With(kAllClosed, {{0, 5}}), kAllClosed);
-    Select(engine, kMiss);
+    engine.EnterDart(kMiss);
     const MatchState& s = engine.state();
     QCOMPARE(s.Throw, 1);
     QCOMPARE(s.ThrowText[0], "×");
@@ -226,7 +228,7 @@ class ThrowEntryTest : public QObject {
     QVERIFY(board.send_enabled);
 
     // No further throw: the selection only judges again.
-    Select(engine, Triple(20));
+    engine.EnterDart(Triple(20));
     QCOMPARE(s.Throw, 1);
     QCOMPARE(board.messages.size(), size_t{2});
     // A correction still removes the throw and disables Button1; input stays closed.
@@ -246,7 +248,7 @@ class ThrowEntryTest : public QObject {
     OpenTurn(engine, With(kAllClosed, {{0, 5}}), With(kAllClosed, {{1, 4}}));
     MatchState& s = engine.state();
     for (int r = 0; r < 8; ++r) s.showdata[r][3] = 9;
-    Select(engine, Single(19));
+    engine.EnterDart(Single(19));
     QVERIFY(board.send_enabled);
     engine.SendOwnTurn();
     QCOMPARE(board.sent, std::vector<std::string>{"19,0,0,0,0,0,"});
@@ -259,9 +261,9 @@ class ThrowEntryTest : public QObject {
     MatchEngine engine(board);
     OpenTurn(engine, With(Marks{}, {{0, 4}, {6, 3}}), With(Marks{}, {{6, 3}}));
     const MatchState& s = engine.state();
-    Select(engine, Triple(20));  // 7 on 20: 80
-    Select(engine, Single(25));  // bull closed on both sides: nothing credited
-    Select(engine, Double(15));  // 2 on 15
+    engine.EnterDart(Triple(20));  // 7 on 20: 80
+    engine.EnterDart(Single(25));  // bull closed on both sides: nothing credited
+    engine.EnterDart(Double(15));  // 2 on 15
     QVERIFY(board.send_enabled);
 
     engine.TakeBackThrow();
@@ -273,11 +275,11 @@ class ThrowEntryTest : public QObject {
     QCOMPARE(s.nowdata[3], 0);
     QCOMPARE(s.nowmark[2], 0);
     for (int r = 0; r < 8; ++r) QCOMPARE(Stage(engine, r, 3), 0);
-    QCOMPARE(board.Own(8), "80");
-    QCOMPARE(board.Own(6), "");
+    QCOMPARE(board.own.score, "80");
+    QCOMPARE(board.own.marks[5], "");
 
     // Re-entering fills stage 3 afresh and enables Button1 again.
-    Select(engine, Single(15));
+    engine.EnterDart(Single(15));
     QCOMPARE(Stage(engine, 5, 3), 1);
     QVERIFY(board.send_enabled);
 
@@ -285,11 +287,11 @@ class ThrowEntryTest : public QObject {
     engine.TakeBackThrow();  // the uncredited bull goes all the same
     QCOMPARE(s.Throw, 1);
     QCOMPARE(board.darts[1], "");
-    QCOMPARE(board.Own(7), "－－");
+    QCOMPARE(board.own.marks[6], "－－");
     engine.TakeBackThrow();
     QCOMPARE(s.Throw, 0);
-    QCOMPARE(board.Own(8), "20");  // the committed score from stage 0
-    QCOMPARE(board.Own(1), "○");
+    QCOMPARE(board.own.score, "20");  // the committed score from stage 0
+    QCOMPARE(board.own.marks[0], "○");
     for (int t = 0; t < 3; ++t) {
       QCOMPARE(board.darts[t], "");
       QCOMPARE(s.nowmark[t], 0);

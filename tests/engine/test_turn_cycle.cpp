@@ -17,7 +17,7 @@ using Texts = std::vector<std::string>;
 
 namespace {
 
-const std::initializer_list<Cell> kMisses = {kMiss, kMiss, kMiss};
+const std::initializer_list<Dart> kMisses = {kMiss, kMiss, kMiss};
 
 // The controls of an open own turn (after StartTurn, or the first player's first turn).
 void VerifyOpen(const MatchEngine& e, const RecordingBoard& board, int round) {
@@ -53,8 +53,8 @@ class TurnCycleTest : public QObject {
   // closure result holds at the end: B shows it once, A twice, each then the final result.
   void fullMatchFollowsTheRoundTable() {
     EnginePair p;
-    std::vector<std::vector<Cell>> a_turns(20, std::vector<Cell>(kMisses));
-    std::vector<std::vector<Cell>> b_turns(20, std::vector<Cell>(kMisses));
+    std::vector<std::vector<Dart>> a_turns(20, std::vector<Dart>(kMisses));
+    std::vector<std::vector<Dart>> b_turns(20, std::vector<Dart>(kMisses));
     a_turns[0] = {Triple(20), Triple(19), Triple(18)};
     a_turns[1] = {Triple(17), Triple(16), Triple(15)};
     a_turns[2] = {Double(25), Single(25), kMiss};
@@ -75,7 +75,7 @@ class TurnCycleTest : public QObject {
       // A throws and sends; B's turn of round n opens.
       for (size_t d = 0; d < 3; ++d) {
         QCOMPARE(p.board_a.send_enabled, false);
-        Select(p.a, a_turns[n - 1][d]);
+        p.a.EnterDart(a_turns[n - 1][d]);
       }
       QVERIFY(p.board_a.send_enabled);
       p.a.SendOwnTurn();
@@ -86,7 +86,7 @@ class TurnCycleTest : public QObject {
       QCOMPARE(p.a.state().RoundNo, n);
 
       // B throws and sends: B is one round ahead until A has received the turn.
-      for (const Cell& dart : b_turns[n - 1]) Select(p.b, dart);
+      for (const Dart& dart : b_turns[n - 1]) p.b.EnterDart(dart);
       // The status line as B's result boxes open: its round-20 send has shown the end of
       // throwing before the judgement writes the match's end.
       std::vector<std::string> status_at_box;
@@ -140,8 +140,8 @@ class TurnCycleTest : public QObject {
     QVERIFY(!p.a.AcceptsTurns());
     const MatchState before = p.a.state();
     Receive(p.a, "20,0,0,3,0,0,");
-    Select(p.a, Triple(20));
-    p.a.EnterThrow(0, 8);
+    p.a.EnterDart(Triple(20));
+    p.a.JudgeOnSelection();
     QCOMPARE(p.a.state().r_MarkCount, before.r_MarkCount);
     QCOMPARE(p.a.state().Throw, before.Throw);
     QCOMPARE(p.board_a.messages.size(), size_t{3});
@@ -185,7 +185,7 @@ class TurnCycleTest : public QObject {
     QVERIFY(p.board_a.correct_enabled);
     QVERIFY(!p.board_a.send_enabled);
 
-    Select(p.a, Triple(20));
+    p.a.EnterDart(Triple(20));
     QCOMPARE(p.a.state().Throw, 0);
     QCOMPARE(p.board_a.messages, (Texts{"Player160 Win!!", "Player160 Win!!"}));
     QCOMPARE(p.board_a.status, "試合終了");
@@ -253,8 +253,8 @@ class TurnCycleTest : public QObject {
     QVERIFY(!s.InputOpen);
     QCOMPARE(board.status, "相手入力待ち");
     QVERIFY(!board.correct_enabled);
-    QCOMPARE(board.Rival(8), "");
-    QCOMPARE(board.Rival(1), "");
+    QCOMPARE(board.rival.score, "");
+    QCOMPARE(board.rival.marks[0], "");
     QVERIFY(board.played.empty());
   }
 
@@ -269,7 +269,7 @@ class TurnCycleTest : public QObject {
     QCOMPARE(engine.state().r_MarkCount[kScoreRow], (most - 3) * 25);
     QVERIFY((board.played ==
              std::vector<PlayedTurn>{{1, true, {{25, 0, 0}, {most, 0, 0}}, {}, (most - 3) * 25}}));
-    QCOMPARE(board.Rival(8), std::to_string((most - 3) * 25));
+    QCOMPARE(board.rival.score, std::to_string((most - 3) * 25));
     QVERIFY_THROWS_EXCEPTION(TurnError, Receive(engine, "20,0,0,5,0,0,"));
     QCOMPARE(engine.state().r_MarkCount[0], 0);
     QVERIFY_THROWS_EXCEPTION(TurnError, Receive(engine, "25,0,0,1,0,0,"));

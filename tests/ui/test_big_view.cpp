@@ -68,7 +68,7 @@ class BigViewTest : public QObject {
   void viewFollowsTheBoard() {
     QFETCH(QSize, size);
     TForm1& board = Board();
-    board.SetCellText(4, 0, "花子");
+    board.SetName(markwick::Side::Rival, "花子");
     Throw(board, {k20T, k20T, k19T});
     ClickButton(board.Button1);
     board.engine().TakeInRivalTurn(ReadTurnItems("19,18,0,3,2,0,"));
@@ -169,7 +169,7 @@ class BigViewTest : public QObject {
     FakeSoundSink sink;
     board.SetSoundSink(&sink);
     QMenu* menu = ContextMenu(board);
-    QAction* sound = menu->actions().at(2);
+    QAction* sound = menu->actions().at(3);
     QCOMPARE(sound->text(), QStringLiteral("音声"));
     QVERIFY(sound->isCheckable() && !sound->isChecked());
     sound->trigger();
@@ -268,7 +268,7 @@ class BigViewTest : public QObject {
     Restart();
     TForm1& next = Board();
     QVERIFY(next.sound_on());
-    QVERIFY(ContextMenu(next)->actions().at(2)->isChecked());
+    QVERIFY(ContextMenu(next)->actions().at(3)->isChecked());
     BigView& reopened = Open(next);
     QCOMPARE(reopened.geometry(), place);
   }
@@ -298,13 +298,13 @@ class BigViewTest : public QObject {
     return board.findChild<QMenu*>();
   }
 
-  // "大画面" from the context menu, beside "成績".
+  // "大画面" from the context menu, beside "成績" and "戦績".
   static BigView& Open(TForm1& board) {
     QMenu* menu = ContextMenu(board);
     QStringList items;
     for (QAction* action : menu->actions()) items << action->text();
-    [&] { QCOMPARE(items, QStringList({"成績", "大画面", "音声"})); }();
-    menu->actions().at(1)->trigger();
+    [&] { QCOMPARE(items, QStringList({"成績", "戦績", "大画面", "音声"})); }();
+    menu->actions().at(2)->trigger();
     menu->hide();
     BigView* view = board.big_view();
     [&] { QVERIFY(view != nullptr && view->isVisible() && view->parentWidget() == &board); }();

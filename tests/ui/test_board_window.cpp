@@ -159,6 +159,25 @@ class BoardWindowTest : public QObject {
     }
   }
 
+  // The dart of each grid cell, by its text: columns D, single and T of rows 1..7, the cell of
+  // "外" the miss; every other cell is no dart.
+  void cellsAndTheirDarts() {
+    const char* expected[9][5] = {
+        {"", "", "", "", ""},          {"", "20D", "20S", "20T", ""}, {"", "19D", "19S", "19T", ""},
+        {"", "18D", "18S", "18T", ""}, {"", "17D", "17S", "17T", ""}, {"", "16D", "16S", "16T", ""},
+        {"", "15D", "15S", "15T", ""}, {"", "DB", "SB", "×", ""},     {"", "", "", "", ""},
+    };
+    for (int row = -1; row <= 9; ++row) {
+      for (int col = -1; col <= 5; ++col) {
+        const std::optional<markwick::Dart> dart = markwick::DartOfCell(col, row);
+        const bool inside = row >= 0 && row < 9 && col >= 0 && col < 5;
+        const std::string text = inside ? expected[row][col] : "";
+        QCOMPARE(dart.has_value(), !text.empty());
+        if (dart) QCOMPARE(std::string(dart->Text()), text);
+      }
+    }
+  }
+
   // "設定しないでGo": a board with no roles set; a whole turn by clicks, then the send. The
   // correction button stays disabled on such a board.
   void turnOnBoardOpenedWithoutSetUp() {

@@ -64,8 +64,8 @@ class StateDumpTest : public QObject {
     RecordingBoard board;
     MatchEngine engine(board);
     OpenTurn(engine, With(Marks{}, {{0, 2}, {1, 4}}), With(Marks{}, {{0, 3}, {6, -1}}));
-    Select(engine, Triple(20));
-    Select(engine, Double(19));
+    engine.EnterDart(Triple(20));
+    engine.EnterDart(Double(19));
 
     const std::string first = StateDumpFirstText(engine.state());
     const QByteArrayList first_lines = Lines(first);

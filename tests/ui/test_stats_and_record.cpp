@@ -59,7 +59,7 @@ class StatsAndRecordTest : public QObject {
   // spreadsheet.
   void recordHoldsEveryTurnAfterEachTurn() {
     TForm1& board = Board();
-    board.SetCellText(4, 0, "=1+2,\"x\"/y");
+    board.SetName(markwick::Side::Rival, "=1+2,\"x\"/y");
     QByteArray expected =
         "\xEF\xBB\xBFラウンド,プレイヤー,投目,ターゲット,マーク,表示,得点,側,相手アドレス\r\n";
     const auto verify_file = [&] {
@@ -164,8 +164,9 @@ class StatsAndRecordTest : public QObject {
     QVERIFY(right_click(markwick::testing::CellCentre(board, 3, 1)) == nullptr);
     QMenu* menu = right_click(QPoint(240, 174));
     QVERIFY(menu != nullptr && menu->isVisible());
-    QCOMPARE(menu->actions().size(), 3);  // beside the big view and the sound
+    QCOMPARE(menu->actions().size(), 4);  // beside the big view and the sound
     QCOMPARE(menu->actions()[0]->text(), QStringLiteral("成績"));
+    QCOMPARE(menu->actions()[1]->text(), QStringLiteral("戦績"));
     menu->actions()[0]->trigger();
     QVERIFY(stats->isVisible());
     QCOMPARE(answerer.boxes.size(), 1u);
