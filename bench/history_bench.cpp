@@ -23,16 +23,13 @@ constexpr int kRecords = 1000;
 // player closes everything before the end.
 void PlayTwentyRounds(EnginePair& pair, std::mt19937& random) {
   std::uniform_int_distribution<int> target(14, 20);
-  std::uniform_int_distribution<int> kind(0, 2);
+  std::uniform_int_distribution<int> kind(0, 2);  // single, double, triple
   for (int turn = 0; turn < 2 * kRoundMax; ++turn) {
     MatchEngine& thrower = turn % 2 == 0 ? pair.a : pair.b;
-    std::vector<Cell> darts;
     for (int k = 0; k < 3; ++k) {
       const int t = target(random);
-      const Cell cells[3] = {Single(t), Double(t), Triple(t)};
-      darts.push_back(t == 14 ? kMiss : cells[kind(random)]);
+      thrower.EnterDart(t == 14 ? kMiss : Dart{t, kind(random) + 1});
     }
-    for (const Cell& dart : darts) Select(thrower, dart);
     thrower.SendOwnTurn();
     pair.Deliver();
   }

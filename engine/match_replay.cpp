@@ -5,38 +5,22 @@
 #include <string_view>
 
 #include "board.h"
+#include "dart.h"
 #include "match_state.h"
 
 namespace markwick {
 namespace {
 
-struct RecordedDart {
-  int32_t target;
-  int32_t multiplier;  // 0 for a miss
-};
-
-// A dart's text as the engine names it: "20T", "19D", "15S", "DB", "SB", "×".
-std::optional<RecordedDart> DartOfText(std::string_view text) {
-  if (text == "×") return RecordedDart{0, 0};
-  if (text == "DB") return RecordedDart{25, 2};
-  if (text == "SB") return RecordedDart{25, 1};
-  if (text.size() != 3 || (text[0] != '1' && text[0] != '2')) return std::nullopt;
-  const int32_t target = (text[0] - '0') * 10 + (text[1] - '0');
-  if (text[1] < '0' || text[1] > '9' || target < 15 || target > 20) return std::nullopt;
-  const std::string_view kinds = "SDT";
-  const size_t kind = kinds.find(text[2]);
-  if (kind == std::string_view::npos) return std::nullopt;
-  return RecordedDart{target, static_cast<int32_t>(kind) + 1};
-}
-
-// The grid cell that enters a dart: columns double, single, triple; the target's row; the miss.
-void EnterRecordedDart(MatchEngine& engine, const RecordedDart& dart) {
-  if (dart.multiplier == 0) {
-    engine.EnterThrow(kTripleColumn, kMissRow);
-    return;
+// The dart a text names, as the dart boxes show it ("20T", "DB", "×").
+std::optional<Dart> DartOfText(std::string_view text) {
+  for (const int32_t target : {20, 19, 18, 17, 16, 15, 25}) {
+    for (int32_t multiplier = 1; multiplier <= 3; ++multiplier) {
+      const Dart dart{target, multiplier};
+      if (dart.IsValid() && dart.Text() == text) return dart;
+    }
   }
-  constexpr int kColumns[3] = {kSingleColumn, kDoubleColumn, kTripleColumn};
-  engine.EnterThrow(kColumns[dart.multiplier - 1], RowOfTarget(dart.target) + 1);
+  if (text == Dart::Miss().Text()) return Dart::Miss();
+  return std::nullopt;
 }
 
 [[noreturn]] void Fail(const PlayedTurn& turn, std::string_view what) {
@@ -51,10 +35,10 @@ void ReplayOwnTurn(MatchEngine& engine, const PlayedTurn& turn) {
   if (!s.InputOpen || s.Throw != 0) Fail(turn, "入力を受け付けていないときの記録です");
   int entered = 0;
   for (; entered < 3 && !turn.texts[entered].empty(); ++entered) {
-    const std::optional<RecordedDart> dart = DartOfText(turn.texts[entered]);
+    const std::optional<Dart> dart = DartOfText(turn.texts[entered]);
     if (!dart || dart->target != turn.darts.targets[entered]) Fail(turn, "表示が投擲と合いません");
     if (!s.InputOpen) Fail(turn, "試合の終わった後の投擲です");
-    EnterRecordedDart(engine, *dart);
+    engine.EnterDart(*dart);
     if (s.Throw != entered + 1 || s.nowmark[entered] != turn.darts.marks[entered]) {
       Fail(turn, "マークが記録と違います");
     }
@@ -86,8 +70,10 @@ void ReplayRivalTurn(MatchEngine& engine, const PlayedTurn& turn) {
 // A board that shows nothing and sends nothing: the engine's judgement alone is wanted.
 class SilentBoard final : public Board {
  public:
-  void SetCellText(int, int, std::string_view) override {}
-  std::string CellText(int, int) const override { return {}; }
+  void SetName(Side, std::string_view) override {}
+  std::string Name(Side) const override { return {}; }
+  void SetMarkSymbol(Side, int, std::string_view) override {}
+  void SetScoreText(Side, std::string_view) override {}
   void SetStatusText(std::string_view) override {}
   void SetStatusColour(StatusColour) override {}
   void SetRoundText(std::string_view) override {}
