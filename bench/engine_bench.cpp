@@ -42,11 +42,22 @@ void BM_EnterDarts(benchmark::State& state) {
   QuietBoard board;
   MatchEngine engine(board);
   engine.ChooseFirstPlayer("Player1");
-  // A turn in mid-match: some targets closed on one side or both, points on some.
-  MatchState& s = engine.state();
-  s.MarkCount = {5, 3, 2, 0, 3, 1, 4, 0};
-  s.r_MarkCount = {3, 1, 3, 6, 3, 0, 2, 0};
-  for (int r = 0; r < 8; ++r) s.showdata[r][0] = s.MarkCount[r];
+  // A turn in mid-match, after three rounds: some targets closed on one side or both, points
+  // on some (own 5 3 2 0 3 1 4, rival 3 1 3 6 3 0 2).
+  const Dart own_turns[3][3] = {
+      {{20, 3}, {20, 2}, {19, 3}}, {{18, 2}, {16, 3}, {15, 1}}, {{25, 2}, {25, 2}, Dart::Miss()}};
+  const char* rival_turns[3] = {"20,19,18,3,1,3,", "17,17,16,3,3,3,", "25,0,0,2,0,0,"};
+  for (int round = 0; round < 3; ++round) {
+    for (const Dart& dart : own_turns[round]) engine.EnterDart(dart);
+    engine.SendOwnTurn();
+    engine.TakeInRivalTurn(ReadTurnItems(rival_turns[round]));
+  }
+  const MatchState& s = engine.state();
+  if (s.MarkCount != std::array<int32_t, 8>{5, 3, 2, 0, 3, 1, 4, 65} ||
+      s.r_MarkCount != std::array<int32_t, 8>{3, 1, 3, 6, 3, 0, 2, 51}) {
+    state.SkipWithError("the position was not reached");
+    return;
+  }
   const std::array<Dart, 12> darts = {{{20, 3},
                                        {19, 1},
                                        {25, 2},

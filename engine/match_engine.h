@@ -13,6 +13,10 @@
 
 namespace markwick {
 
+namespace testing {
+struct EngineAccess;
+}
+
 // A judgement's result, from this peer's side.
 enum class MatchResult { NotEnded, OwnWin, RivalWin, Draw };
 
@@ -21,8 +25,12 @@ class MatchEngine {
   // Puts the state into its start values and writes the board's start texts (window creation).
   explicit MatchEngine(Board& board);
 
-  MatchState& state() { return state_; }
+  // The whole state, for the state dump; the window asks the questions below.
   const MatchState& state() const { return state_; }
+  bool IsFirstPlayer() const { return state_.IsFirstPlayer; }
+  int32_t RoundNo() const { return state_.RoundNo; }
+  // Whether darts may be entered now: the own turn is open.
+  bool InputOpen() const { return state_.InputOpen; }
 
   // The start dialog's role choices, up to the link set-up: own name, role flags, status line
   // and the correction button (and the round label for the second player).
@@ -54,6 +62,9 @@ class MatchEngine {
   MatchResult Result() const { return result_; }
 
  private:
+  // Tests set positions up by hand.
+  friend struct testing::EngineAccess;
+
   void AddMark(int target);
   void CalcStageScore();
   void ShowThrowTexts();

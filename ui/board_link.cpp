@@ -70,13 +70,12 @@ void TForm1::ServerSocket1Listen() {
 
 void TForm1::ServerSocket1ClientConnect(const QPointer<QTcpSocket>& incoming) {
   setWindowTitle(QStringLiteral("Markwick = Server = 接続中 "));
-  const MatchState& s = engine_->state();
-  if (s.RoundNo != 1) return;
+  if (engine_->RoundNo() != 1) return;
+  const bool first = engine_->IsFirstPlayer();
   try {
     // The own name as typed in the start dialog's box of this role, read now.
-    link_->SendName(incoming,
-                    s.IsFirstPlayer ? main_window_.Edit1->text() : main_window_.Edit2->text());
-    if (s.IsFirstPlayer) link_->OpenOutgoing();
+    link_->SendName(incoming, first ? main_window_.Edit1->text() : main_window_.Edit2->text());
+    if (first) link_->OpenOutgoing();
   } catch (...) {
     // A connection whose set-up failed is not kept: the rival sees it close.
     if (incoming) link_->CloseIncoming(incoming);
@@ -94,7 +93,7 @@ void TForm1::ClientSocket1Disconnect() {
 
 void TForm1::ClientSocket1Read() {
   // Only the name is read, in round 1; later bytes stay unread.
-  if (engine_->state().RoundNo != 1) return;
+  if (engine_->RoundNo() != 1) return;
   StringGrid1->SetCell(kRivalColumn, kNameRow, link_->ReadRivalName());
 }
 

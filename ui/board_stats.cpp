@@ -25,7 +25,7 @@ void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
     stats_.Add(turn);
     if (record_ != nullptr) {
       record_->Append(turn, PlayerName(true), PlayerName(false),
-                      turn.first == engine_->state().IsFirstPlayer);
+                      turn.first == engine_->IsFirstPlayer());
     }
     if (stats_window_ != nullptr) RefreshStats();
     if (cues_ != nullptr) cues_->TurnPlayed(turn);
@@ -36,7 +36,7 @@ void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
 
 QString TForm1::PlayerName(bool first) const {
   // The name cells, as the results read them.
-  const bool own = first == engine_->state().IsFirstPlayer;
+  const bool own = first == engine_->IsFirstPlayer();
   return StringGrid1->Cell(own ? kOwnColumn : kRivalColumn, kNameRow);
 }
 

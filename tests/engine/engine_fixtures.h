@@ -17,6 +17,12 @@
 
 namespace markwick::testing {
 
+// The engine's state, for positions set up by hand.
+struct EngineAccess {
+  static MatchState& State(MatchEngine& engine) { return engine.state_; }
+};
+inline MatchState& StateOf(MatchEngine& engine) { return EngineAccess::State(engine); }
+
 using Marks = std::array<int32_t, kTargetRows>;
 
 constexpr Dart Single(int32_t target) { return {target, 1}; }
@@ -40,7 +46,7 @@ inline void Receive(MatchEngine& engine, std::string_view text) {
 // Committed marks of both sides with their scores, and an own turn open on them as StartTurn
 // leaves it: stage 0 holds the committed own marks and score, no throw entered.
 inline void OpenTurn(MatchEngine& engine, const Marks& own, const Marks& rival) {
-  MatchState& s = engine.state();
+  MatchState& s = StateOf(engine);
   for (int r = 0; r < kTargetRows; ++r) {
     s.MarkCount[r] = own[r];
     s.r_MarkCount[r] = rival[r];
@@ -56,7 +62,7 @@ inline void OpenTurn(MatchEngine& engine, const Marks& own, const Marks& rival) 
 // three throws are in, ready for SendOwnTurn.
 inline void CompleteTurn(MatchEngine& engine, const Marks& own, const Marks& rival) {
   OpenTurn(engine, own, rival);
-  MatchState& s = engine.state();
+  MatchState& s = StateOf(engine);
   for (int r = 0; r < 8; ++r) {
     for (int stage = 1; stage < 4; ++stage) s.showdata[r][stage] = s.MarkCount[r];
   }

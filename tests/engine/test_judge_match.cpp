@@ -25,7 +25,7 @@ class JudgeMatchTest : public QObject {
     MatchEngine engine(board);
     engine.ChooseSecondPlayer("Player1");
     CompleteTurn(engine, With(kAllClosed, {{0, 5}, {3, 4}, {6, 4}}), Marks{});
-    engine.state().MarkCount[kScoreRow] = 0;
+    StateOf(engine).MarkCount[kScoreRow] = 0;
     engine.SendOwnTurn();
     QCOMPARE(engine.state().MarkCount[kScoreRow], 82);
     QCOMPARE(board.own.score, "82");
@@ -56,7 +56,7 @@ class JudgeMatchTest : public QObject {
     RecordingBoard board;
     MatchEngine engine(board);
     engine.ChooseSecondPlayer("Player1");
-    for (int r = 0; r < kTargetRows; ++r) engine.state().r_MarkCount[r] = marks[r];
+    for (int r = 0; r < kTargetRows; ++r) StateOf(engine).r_MarkCount[r] = marks[r];
     Receive(engine, "0,0,0,");
     QCOMPARE(engine.state().r_MarkCount[kScoreRow], score);
     QCOMPARE(board.rival.score, std::to_string(score));
@@ -111,7 +111,7 @@ class JudgeMatchTest : public QObject {
     if (after_last_round) {
       // The second player's send of round 20 judges with every check.
       CompleteTurn(engine, own, rival);
-      engine.state().RoundNo = 20;
+      StateOf(engine).RoundNo = 20;
       engine.SendOwnTurn();
       QCOMPARE(engine.state().RoundNo, 21);
     } else {

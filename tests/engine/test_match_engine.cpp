@@ -115,7 +115,7 @@ class MatchEngineTest : public QObject {
     RecordingBoard board;
     MatchEngine engine(board);
     CompleteTurn(engine, Marks{}, kAllClosed);
-    MatchState& s = engine.state();
+    MatchState& s = StateOf(engine);
     s.Throw = throws;
     s.InputOpen = input_open;
     s.RoundNo = round;
@@ -165,7 +165,7 @@ class MatchEngineTest : public QObject {
     MatchEngine engine(board);
     OpenTurn(engine, Marks{}, kAllClosed);
     engine.EnterDart(Single(20));
-    engine.state().InputOpen = input_open;
+    StateOf(engine).InputOpen = input_open;
     const MatchState before = engine.state();
     const RecordingBoard shown = board;
 

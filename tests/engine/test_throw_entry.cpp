@@ -167,7 +167,7 @@ class ThrowEntryTest : public QObject {
     RecordingBoard board;
     MatchEngine engine(board);
     OpenTurn(engine, With(Marks{}, {{0, 4}}), Marks{});
-    MatchState& s = engine.state();
+    MatchState& s = StateOf(engine);
     for (int r = 0; r < 8; ++r) s.showdata[r][1] = 99;
     engine.EnterDart(Single(17));
     QCOMPARE(Stage(engine, 0, 1), 4);
@@ -246,7 +246,7 @@ class ThrowEntryTest : public QObject {
     MatchEngine engine(board);
     engine.ChooseSecondPlayer("Player1");
     OpenTurn(engine, With(kAllClosed, {{0, 5}}), With(kAllClosed, {{1, 4}}));
-    MatchState& s = engine.state();
+    MatchState& s = StateOf(engine);
     for (int r = 0; r < 8; ++r) s.showdata[r][3] = 9;
     engine.EnterDart(Single(19));
     QVERIFY(board.send_enabled);

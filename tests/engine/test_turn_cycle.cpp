@@ -238,7 +238,7 @@ class TurnCycleTest : public QObject {
     RecordingBoard board;
     MatchEngine engine(board);
     engine.ChooseSecondPlayer("Player2");
-    engine.state().r_MarkCount[1] = 5;  // 38 points on 19, not yet shown
+    StateOf(engine).r_MarkCount[1] = 5;  // 38 points on 19, not yet shown
     QByteArray what;
     try {
       Receive(engine, text.toStdString());

@@ -266,10 +266,13 @@ class BoardWindowTest : public QObject {
     TForm1& board = Board();
     ClickButton(windows_->Form2.Button1);
     QVERIFY(QTest::qWaitForWindowExposed(&board));
-    auto& rival = board.engine().state().r_MarkCount;
-    rival = {3, 1, 2, 5, 0, 0, 3, 0};
-    board.engine().ShowMarks();
+    // The rival's marks come with its turns: a turn of misses sent, two of the rival's taken in.
+    for (int dart = 0; dart < 3; ++dart) ClickCell(board, 3, 7);
+    ClickButton(board.Button1);
+    board.engine().TakeInRivalTurn(markwick::ReadTurnItems("20,19,18,3,1,2,"));
+    board.engine().TakeInRivalTurn(markwick::ReadTurnItems("17,25,0,5,3,0,"));
     QCOMPARE(MarkColumn(board, 4), QStringList({"○", "＼", "×", "○", "", "", "○"}));
+    QVERIFY(board.engine().InputOpen());
 
     ClickCell(board, 1, 1);  // double 20: own 2, rival closed
     QCOMPARE(MarkColumn(board, 0)[0], QStringLiteral("×"));
@@ -356,7 +359,7 @@ class BoardWindowTest : public QObject {
     const QString first = QString::fromStdString(markwick::StateDumpFirstText(state));
     answerer_->on_box = [&](const markwick::testing::AnsweredBox&) {
       // While the first box is open the state changes: the second text must show it.
-      board.engine().state().nowdata[3] = 99;
+      board.engine().EnterDart({19, 1});
       answerer_->on_box = nullptr;
     };
     QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, QPoint(90, 174));  // beside it
@@ -368,12 +371,12 @@ class BoardWindowTest : public QObject {
     QCOMPARE(first.split(QStringLiteral("\r\n"))[21], QStringLiteral("showdata[2]"));
     QCOMPARE(answerer_->boxes[1].text,
              QString::fromStdString(markwick::StateDumpSecondText(state)));
-    QVERIFY(answerer_->boxes[1].text.endsWith(QStringLiteral("3投:99")));
+    QVERIFY(answerer_->boxes[1].text.endsWith(QStringLiteral("3投:19")));
     for (const auto& box : answerer_->boxes) {
       QCOMPARE(box.icon, QMessageBox::NoIcon);
       QCOMPARE(box.title, QStringLiteral("Integrationtest-boardwindow"));
     }
-    QCOMPARE(state.Throw, 2);
+    QCOMPARE(state.Throw, 3);
   }
 
  private:
