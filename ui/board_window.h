@@ -17,6 +17,8 @@
 #include "engine/match_stats.h"
 
 class QFrame;
+class QKeyEvent;
+class QLabel;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -69,6 +71,9 @@ class TForm1 : public QWidget, public Board {
   void Button1Click();
   void Button2Click();
   void Label6Click();
+  // A key of the dart entry while the board has the focus: a digit, a multiplier key ("/" or
+  // Enter single, "*" double, "-" triple), "." a miss, Backspace ("\b"), Esc ("\x1b").
+  void FormKeyPress(char key);
   void FormShow();
   void FormClose();
   // The STATS window with the figures so far: from the context menu's "成績" (a right click
@@ -130,6 +135,7 @@ class TForm1 : public QWidget, public Board {
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
   void contextMenuEvent(QContextMenuEvent* event) override;
+  void keyPressEvent(QKeyEvent* event) override;
 
  private:
   void CentreOverMainWindow();
@@ -143,6 +149,8 @@ class TForm1 : public QWidget, public Board {
   MatchCues& Cues();
   void LoadViewSettings();
   void SaveViewSettings();
+  void EnterTypedDart(int32_t multiplier);
+  void ShowTypedDigits();
 
   TForm2& main_window_;
   std::array<QLineEdit*, 3> dart_boxes_;
@@ -161,6 +169,9 @@ class TForm1 : public QWidget, public Board {
   SoundSink* sound_sink_ = nullptr;  // given by a test, else the system's
   bool sound_on_ = false;
   QAction* sound_action_ = nullptr;  // in the context menu
+  // The digits of the dart being typed, and where they show, created at the first digit.
+  QString typed_;
+  QLabel* typed_box_ = nullptr;
 };
 
 }  // namespace markwick

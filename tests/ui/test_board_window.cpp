@@ -2,6 +2,7 @@
 // on grid cells with corrections and the send, the mark symbols and score cells, the selection
 // rules as throws, and the state dump.
 #include <QFrame>
+#include <QLabel>
 #include <QLineEdit>
 #include <QTemporaryDir>
 #include <QtTest>
@@ -39,6 +40,46 @@ QStringList MarkColumn(const TForm1& board, int col) {
   QStringList texts;
   for (int row = 1; row <= 7; ++row) texts << board.StringGrid1->Cell(col, row);
   return texts;
+}
+
+// Types a key sequence on the board where its focus is: characters on the main keys, those
+// between "[" and "]" on the keypad; "R" is Return, "E" the keypad's Enter, "B" Backspace and
+// "X" Esc.
+void TypeKeys(TForm1& board, const QString& keys) {
+  Qt::KeyboardModifiers modifiers;
+  for (const QChar c : keys) {
+    if (c == '[' || c == ']') {
+      modifiers = c == '[' ? Qt::KeypadModifier : Qt::NoModifier;
+      continue;
+    }
+    Qt::Key key = static_cast<Qt::Key>(c.unicode());
+    Qt::KeyboardModifiers with = modifiers;
+    switch (c.unicode()) {
+      case 'R':
+        key = Qt::Key_Return;
+        break;
+      case 'E':
+        key = Qt::Key_Enter;
+        with = Qt::KeypadModifier;
+        break;
+      case 'B':
+        key = Qt::Key_Backspace;
+        break;
+      case 'X':
+        key = Qt::Key_Escape;
+        break;
+      default:
+        break;
+    }
+    QWidget* focused = QApplication::focusWidget();
+    QTest::keyClick(focused != nullptr ? focused : &board, key, with);
+  }
+}
+
+// The digits shown while they are typed; empty while none show.
+QString TypedDigits(const TForm1& board) {
+  const auto* box = board.findChild<QLabel*>(QStringLiteral("TypedDigits"));
+  return box != nullptr && box->isVisible() ? box->text() : QString();
 }
 
 }  // namespace
@@ -344,6 +385,145 @@ class BoardWindowTest : public QObject {
     board.StringGrid1->setFocus();
     QTest::keyClick(board.StringGrid1, Qt::Key_Down);  // from (3,5) to (3,6)
     QCOMPARE(DartBoxes(board), QStringList({"18D", "15T", ""}));
+  }
+
+  // Darts from the keyboard: the digits of the target, then "/" or Enter (single), "*"
+  // (double), "-" (triple); "0" with any of them or "." alone a miss; Enter and Backspace with
+  // nothing typed are 送信 and 修正; a typed dart does what a click on its cell does in every
+  // phase. The digits show while typed.
+  void keyboardEntry_data() {
+    QTest::addColumn<QString>("phase");
+    QTest::addColumn<QString>("keys");
+    QTest::addColumn<QStringList>("darts");
+    QTest::addColumn<QStringList>("boxes");
+    QTest::addColumn<bool>("sent");  // Button1 reads "待ち"
+    QTest::addColumn<QString>("typed");
+    const QStringList none = {"", "", ""};
+    const QStringList t20 = {"20T", "", ""};
+    const QStringList three = {"20T", "20T", "20T"};
+    const QStringList no_boxes;
+    const QStringList refusal = {"修正する記録がありません！"};
+    const QStringList result = {"SecondPlayer60 Win!!"};
+    QTest::newRow("triple 20") << "open"
+                               << "20-" << t20 << no_boxes << false << "";
+    QTest::newRow("double bull") << "open"
+                                 << "25*" << QStringList{"DB", "", ""} << no_boxes << false << "";
+    QTest::newRow("single bull, Return")
+        << "open"
+        << "25R" << QStringList{"SB", "", ""} << no_boxes << false << "";
+    QTest::newRow("triple bull is nothing") << "open"
+                                            << "25-" << none << no_boxes << false << "";
+    QTest::newRow("14 is nothing") << "open"
+                                   << "14/" << none << no_boxes << false << "";
+    QTest::newRow("30 is nothing") << "open"
+                                   << "30*" << none << no_boxes << false << "";
+    QTest::newRow("three digits are nothing") << "open"
+                                              << "2000/" << none << no_boxes << false << "";
+    QTest::newRow("0 and a multiplier, a miss")
+        << "open"
+        << "0*" << QStringList{"×", "", ""} << no_boxes << false << "";
+    QTest::newRow("period alone, a miss")
+        << "open"
+        << "." << QStringList{"×", "", ""} << no_boxes << false << "";
+    QTest::newRow("period after digits") << "open"
+                                         << "19." << none << no_boxes << false << "19";
+    QTest::newRow("multiplier alone") << "open"
+                                      << "/*-" << none << no_boxes << false << "";
+    QTest::newRow("single 19, keypad Enter")
+        << "open"
+        << "19E" << QStringList{"19S", "", ""} << no_boxes << false << "";
+    QTest::newRow("keypad darts") << "open"
+                                  << "[18-25*.]" << QStringList{"18T", "DB", "×"} << no_boxes
+                                  << false << "";
+    QTest::newRow("keypad single")
+        << "open"
+        << "[17/]" << QStringList{"17S", "", ""} << no_boxes << false << "";
+    QTest::newRow("digits show while typed") << "open"
+                                             << "2" << none << no_boxes << false << "2";
+    QTest::newRow("at most three digits") << "open"
+                                          << "[1234]" << none << no_boxes << false << "123";
+    QTest::newRow("Backspace deletes a digit") << "open"
+                                               << "21B0-" << t20 << no_boxes << false << "";
+    QTest::newRow("Esc clears the digits")
+        << "open"
+        << "19X18/" << QStringList{"18S", "", ""} << no_boxes << false << "";
+    QTest::newRow("Esc alone") << "open"
+                               << "25X" << none << no_boxes << false << "";
+    QTest::newRow("Backspace takes the dart back") << "open"
+                                                   << "20-19*B" << t20 << no_boxes << false << "";
+    QTest::newRow("Backspace with nothing to correct") << "open"
+                                                       << "B" << none << refusal << false << "";
+    QTest::newRow("Enter before the third dart") << "open"
+                                                 << "R" << none << no_boxes << false << "";
+    QTest::newRow("a fourth dart") << "three"
+                                   << "19-" << three << no_boxes << false << "";
+    QTest::newRow("Enter sends") << "three"
+                                 << "R" << none << no_boxes << true << "";
+    QTest::newRow("keypad Enter sends") << "three"
+                                        << "E" << none << no_boxes << true << "";
+    QTest::newRow("Backspace after three")
+        << "three"
+        << "B" << QStringList{"20T", "20T", ""} << no_boxes << false << "";
+    QTest::newRow("waiting: a dart") << "waiting"
+                                     << "20-" << none << no_boxes << true << "";
+    QTest::newRow("waiting: Enter and Backspace") << "waiting"
+                                                  << "RB" << none << no_boxes << true << "";
+    QTest::newRow("over: a dart judges again") << "over"
+                                               << "20-" << none << result << false << "";
+    QTest::newRow("over: a miss judges again") << "over"
+                                               << "." << none << result << false << "";
+    QTest::newRow("over: no dart, no box") << "over"
+                                           << "14/" << none << no_boxes << false << "";
+  }
+  void keyboardEntry() {
+    QFETCH(QString, phase);
+    QFETCH(QString, keys);
+    QFETCH(QStringList, darts);
+    QFETCH(QStringList, boxes);
+    QFETCH(bool, sent);
+    QFETCH(QString, typed);
+    TForm1& board = Board();
+    ClickButton(windows_->Form2.Button1);
+    QVERIFY(QTest::qWaitForWindowExposed(&board));
+    if (phase == "three" || phase == "waiting") {
+      for (int dart = 0; dart < 3; ++dart) ClickCell(board, 3, 1);
+    }
+    if (phase == "waiting") ClickButton(board.Button1);
+    if (phase == "over") {
+      // The rival closes everything ahead: the first player's receipt declares its win.
+      board.engine().TakeInRivalTurn(markwick::ReadTurnItems("20,19,18,3,3,3,"));
+      board.engine().TakeInRivalTurn(markwick::ReadTurnItems("17,16,15,3,3,3,"));
+      board.engine().TakeInRivalTurn(markwick::ReadTurnItems("25,20,0,3,3,0,"));
+      QVERIFY(board.engine().MatchDecided());
+      answerer_->boxes.clear();
+    }
+    board.StringGrid1->setFocus();
+
+    TypeKeys(board, keys);
+
+    QCOMPARE(DartBoxes(board), darts);
+    QStringList shown;
+    for (const auto& box : answerer_->boxes) shown << box.text;
+    QCOMPARE(shown, boxes);
+    QCOMPARE(board.Button1->text(), sent ? QStringLiteral("待ち") : QStringLiteral("送信"));
+    QCOMPARE(TypedDigits(board), typed);
+  }
+
+  // The typed digits show where they cover nothing of the board, with the longest status text.
+  void typedDigitsCoverNothing() {
+    TForm1& board = Board();
+    ClickButton(windows_->Form2.Button1);
+    QVERIFY(QTest::qWaitForWindowExposed(&board));
+    board.SetStatusText("全て投げ終わりました");
+    board.StringGrid1->setFocus();
+    TypeKeys(board, "20");
+    const auto* box = board.findChild<QLabel*>(QStringLiteral("TypedDigits"));
+    QVERIFY(box != nullptr && box->isVisible());
+    QVERIFY(board.rect().contains(box->geometry()));
+    for (QWidget* control : board.findChildren<QWidget*>(Qt::FindDirectChildrenOnly)) {
+      if (control == box || !control->isVisible()) continue;
+      QVERIFY2(!control->geometry().intersects(box->geometry()), qPrintable(control->objectName()));
+    }
   }
 
   // A click on the status line shows the two texts of the state dump, the second one built
