@@ -4,6 +4,7 @@
 // half a second.
 #include <benchmark/benchmark.h>
 #include <QApplication>
+#include <QTableWidget>
 #include <QTemporaryDir>
 #include <random>
 

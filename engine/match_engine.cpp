@@ -265,10 +265,17 @@ void MatchEngine::SendOwnTurn() {
   // throws sent, would then hold other marks than this peer.
   for (int r = 0; r < kTargetRows; ++r) s.MarkCount[r] = s.showdata[r][s.Throw];
   const Turn turn{{s.nowdata[1], s.nowdata[2], s.nowdata[3]}, s.nowmark};
+  // Played before it is sent, so that a turn the rival may hold is always in this peer's
+  // record; a send that failed and is clicked again plays it once. RoundNo is still the round
+  // of this turn on both roles.
+  if (!turn_played_) {
+    board_.TurnPlayed({s.RoundNo, s.IsFirstPlayer, turn, s.ThrowText,
+                       static_cast<int32_t>(ScoreOf(s.MarkCount))});
+    turn_played_ = true;
+  }
   board_.SendTurn(turn);
+  turn_played_ = false;
   CalcOwnScore();
-  // RoundNo is still the round of this turn on both roles.
-  board_.TurnPlayed({s.RoundNo, s.IsFirstPlayer, turn, s.ThrowText, s.MarkCount[kScoreRow]});
   s.InputOpen = false;
   s.nowdata = {};
   s.nowmark = {};

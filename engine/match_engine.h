@@ -78,6 +78,7 @@ class MatchEngine {
   MatchState state_;
   bool decided_ = false;
   MatchResult result_ = MatchResult::NotEnded;
+  bool turn_played_ = false;  // the own turn went to TurnPlayed; its send has not gone through
 };
 
 }  // namespace markwick

@@ -45,10 +45,12 @@ void TForm1::RefreshStats() {
                              record_ != nullptr ? record_->failure() : QString());
 }
 
-void TForm1::ShowStats() {
+void TForm1::ShowStats() { OpenStats(false); }
+
+void TForm1::OpenStats(bool by_itself) {
   if (stats_window_ == nullptr) stats_window_ = new StatsWindow(this);
   RefreshStats();
-  stats_window_->Open();
+  stats_window_->Open(by_itself);
 }
 
 void TForm1::ShowStatsAtMatchEnd() {
@@ -56,7 +58,7 @@ void TForm1::ShowStatsAtMatchEnd() {
   // board is closing.
   if (stats_shown_at_end_ || !engine_->MatchDecided() || !isVisible()) return;
   stats_shown_at_end_ = true;
-  ShowStats();
+  OpenStats(true);
 }
 
 void TForm1::contextMenuEvent(QContextMenuEvent* event) {

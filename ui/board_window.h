@@ -142,6 +142,7 @@ class TForm1 : public QWidget, public Board {
   void CreateLink();
   void StartRecord();
   void ShowStatsAtMatchEnd();
+  void OpenStats(bool by_itself);
   void RefreshStats();
   QString PlayerName(bool first) const;  // of the player who plays first, or second
   // The one place where the board's engine events reach the big view and the sounds.

@@ -6,8 +6,32 @@
 
 #include "utf8_text.h"
 
+#ifdef _WIN32
+#include <io.h>
+#define NOMINMAX
+#define WIN32_LEAN_AND_MEAN
+#include <windows.h>
+#else
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+#endif
+
 namespace markwick {
 namespace {
+
+// Takes what was written down to the disk itself, so that a power cut loses no turn. Returns
+// why it could not, or an empty text.
+QString ToDisk(const QFile& file) {
+#ifdef _WIN32
+  if (FlushFileBuffers(reinterpret_cast<HANDLE>(_get_osfhandle(file.handle())))) return {};
+  return QStringLiteral("エラー %1").arg(GetLastError());
+#else
+  if (fsync(file.handle()) == 0) return {};
+  return QString::fromLocal8Bit(std::strerror(errno));
+#endif
+}
 
 // Names are cut to this many characters in a file name, so that the path stays far below the
 // limits of Windows (260 UTF-16 units) and Linux (255 bytes a name).
@@ -107,9 +131,15 @@ bool MatchRecord::Create(const QString& first, const QString& second) {
 }
 
 bool MatchRecord::Write(const QByteArray& bytes) {
-  if (file_.write(bytes) == bytes.size() && file_.flush()) return true;
+  QString why;
+  if (file_.write(bytes) != bytes.size() || !file_.flush()) {
+    why = file_.errorString();
+  } else {
+    why = ToDisk(file_);
+    if (why.isEmpty()) return true;
+  }
   failure_ = QStringLiteral("%1 に書き込めません（%2）")
-                 .arg(QDir::toNativeSeparators(file_.fileName()), file_.errorString());
+                 .arg(QDir::toNativeSeparators(file_.fileName()), why);
   file_.close();
   return false;
 }

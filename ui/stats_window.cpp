@@ -10,6 +10,7 @@
 
 #include "form_font.h"
 #include "utf8_text.h"
+#include "window_placement.h"
 
 namespace markwick {
 namespace {
@@ -123,30 +124,27 @@ void StatsWindow::ShowFigures(const MatchStats& stats, const QString& first, con
   record_note->setVisible(!record_failure.isEmpty());
 }
 
-void StatsWindow::Open() {
-  if (!placed_) {
+void StatsWindow::Open(bool by_itself) {
+  QWidget* board = parentWidget();
+  if (!placed_ || (by_itself && !isVisible())) {
     placed_ = true;
     adjustSize();
-    // Below the board, centred on it, and whole on the board's screen where it fits. The
-    // window's frame, not known before it is shown, is taken to be the board's.
-    const QWidget* board = parentWidget();
-    const QRect outer = board->frameGeometry();
-    const QRect inner = board->geometry();
-    const QSize size =
-        this->size().grownBy({inner.left() - outer.left(), inner.top() - outer.top(),
-                              outer.right() - inner.right(), outer.bottom() - inner.bottom()});
-    int left = outer.center().x() - size.width() / 2;
-    int top = outer.bottom() + 8;
-    if (const QScreen* screen = board->screen()) {
-      const QRect area = screen->availableGeometry();
-      left = std::max(area.left(), std::min(left, area.right() + 1 - size.width()));
-      top = std::max(area.top(), std::min(top, area.bottom() + 1 - size.height()));
-    }
-    move(left, top);
+    const QScreen* screen = board->screen();
+    move(screen != nullptr ? PlacementBesideBoard(board->frameGeometry(), board->geometry(), size(),
+                                                  screen->availableGeometry())
+                           : board->frameGeometry().topRight() + QPoint(1, 0));
   }
+  // Opened by itself, it leaves the keyboard with the board; some platforms activate every
+  // window shown, so the board takes it back.
+  const bool board_active = board->isActiveWindow();
+  setAttribute(Qt::WA_ShowWithoutActivating, by_itself);
   show();
   raise();
-  activateWindow();
+  if (!by_itself) {
+    activateWindow();
+  } else if (board_active) {
+    board->activateWindow();
+  }
 }
 
 }  // namespace markwick

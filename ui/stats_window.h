@@ -24,8 +24,9 @@ class StatsWindow : public QWidget {
   // match record could not be saved.
   void ShowFigures(const MatchStats& stats, const QString& first, const QString& second,
                    const QString& record_failure);
-  // Shows the window in front, the first time below the board (kept on its screen).
-  void Open();
+  // Shows the window in front, beside the board the first time. Opened by the program itself
+  // (by_itself), it is placed afresh when hidden, and the board keeps the keyboard.
+  void Open(bool by_itself);
 
   // Controls (owned by the window).
   QTableWidget* players_table;  // name, turns, marks, MPR, rounds 1..20; a row per player

@@ -34,6 +34,9 @@ class MatchStatsTest : public QObject {
         {{{25, 25, 0}, {1, 1, 0}}, "", "6.33"},
         {{{20, 19, 18}, {3, 1, 2}}, "6 MARKS", "6.31"},
         {{{0, 0, 0}, {0, 0, 0}}, "", "5.86"},
+        {{{20, 19, 20}, {3, 3, 3}}, "9 MARKS", "6.07"},  // two on one number
+        {{{15, 16, 17}, {3, 3, 3}}, "WHITE HORSE", "6.25"},
+        {{{15, 15, 15}, {3, 3, 3}}, "3 IN A BED", "6.41"},
     };
     PlayerStats stats;
     QCOMPARE(stats.MprText(), "0.00");
@@ -51,7 +54,7 @@ class MatchStatsTest : public QObject {
       QCOMPARE(stats.MprText(), turn.mpr);
       QCOMPARE(stats.turns(), round);
     }
-    QCOMPARE(stats.marks(), 82);
+    QCOMPARE(stats.marks(), 109);
     QCOMPARE(stats.RoundMarks(round + 1), std::nullopt);
     for (int kind = 0; kind < kAwardKinds; ++kind) {
       QCOMPARE(stats.AwardCount(static_cast<Award>(kind)),

@@ -21,9 +21,11 @@
 #include "ui/form_font.h"
 #include "ui/modal_box_answerer.h"
 #include "ui/program_windows.h"
+#include "ui/stats_window.h"
 
 using markwick::TForm1;
 using markwick::TForm2;
+using markwick::testing::CellCentre;
 using markwick::testing::ClickButton;
 using markwick::testing::ClickCell;
 using markwick::testing::ModalBoxAnswerer;
@@ -76,6 +78,15 @@ struct Program {
   QString RivalName() { return board().StringGrid1->Cell(4, 0); }
 };
 
+// A click of the left button at a place of a widget as it stands on the screen: it lands on
+// the window in front there, which may not be the widget's own.
+void ClickOnScreen(QWidget* widget, QPoint place) {
+  const QPoint global = widget->mapToGlobal(place);
+  QWidget* front = QApplication::widgetAt(global);
+  QWidget* window = front != nullptr ? front->window() : widget->window();
+  QTest::mouseClick(window->windowHandle(), Qt::LeftButton, {}, window->mapFromGlobal(global));
+}
+
 bool RealPortsFree() {
   for (quint16 port : {quint16{50001}, quint16{50100}}) {
     QTcpServer probe;
@@ -99,6 +110,7 @@ class TwoBoardsTest : public QObject {
     // Both boards bind them; CTest gives the test a network namespace of its own.
     QVERIFY2(RealPortsFree(), "the ports 50001 and 50100 are taken: run it through CTest");
     answerer_->boxes.clear();
+    answerer_->give_back_activation = false;
     answerer_->on_box = nullptr;
     first_ = std::make_unique<Program>();
     second_ = std::make_unique<Program>();
@@ -350,6 +362,11 @@ class TwoBoardsTest : public QObject {
   // Level scores with only the first player closed: the second player declares the draw, the
   // first plays on, and its next turn reopens the second player's turn.
   void drawDisagreement() {
+    // The second player's board stands near the screen's bottom, where the STATS window does
+    // not fit below it.
+    const QRect area = second_->dialog().screen()->availableGeometry();
+    second_->dialog().move(area.left() + 100, area.bottom() - 250);
+    answerer_->give_back_activation = true;
     StartBoth("Player1", "Player2");
     if (QTest::currentTestFailed()) return;
     const std::vector<std::vector<Cell>> first_turns = {
@@ -376,6 +393,18 @@ class TwoBoardsTest : public QObject {
     QCOMPARE(second_->board().Label6->text(), QStringLiteral("記録入力受付中"));
     QCOMPARE(second_->state().RoundNo, 4);
     QCOMPARE(answerer_->boxes.size(), 1u);
+
+    // The STATS window that opened by itself after the draw leaves the board's controls free:
+    // the second player's next turn is entered and sent by clicks where its controls stand on
+    // the screen, and the board keeps the keyboard.
+    markwick::StatsWindow* stats = second_->board().stats_window();
+    QVERIFY(stats != nullptr && stats->isVisible());
+    for (int i = 0; i < 3; ++i)
+      ClickOnScreen(&second_->board(), CellCentre(second_->board(), 3, 7));
+    ClickOnScreen(second_->board().Button1, second_->board().Button1->rect().center());
+    QTRY_VERIFY(first_->state().InputOpen);
+    QCOMPARE(first_->state().r_MarkCount, second_->state().MarkCount);
+    QCOMPARE(QApplication::activeWindow(), &second_->board());
   }
 
   // The rival closes its program mid-match: the caption shows the disconnect, and the next send

@@ -6,10 +6,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QGuiApplication>
 #include <QMessageBox>
 #include <QObject>
+#include <QPointer>
 #include <QRect>
 #include <QTimer>
+#include <QWindow>
 #include <functional>
 #include <utility>
 #include <vector>
@@ -33,9 +36,20 @@ class ModalBoxAnswerer : public QObject {
     timer_.setInterval(5);
     QObject::connect(&timer_, &QTimer::timeout, this, [this] { Answer(); });
     timer_.start();
+    QObject::connect(qApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow* window) {
+      if (window == nullptr) return;
+      for (QWidget* widget : QApplication::topLevelWidgets()) {
+        if (widget->windowHandle() == window && qobject_cast<QMessageBox*>(widget) == nullptr) {
+          last_active_ = window;
+        }
+      }
+    });
   }
 
   std::function<void(const AnsweredBox&)> on_box;
+  // As desktops do, an answered box gives the activation back to the window that had it
+  // before (the offscreen platform leaves no window active).
+  bool give_back_activation = false;
   std::vector<AnsweredBox> boxes;
 
   std::vector<QString> Texts() const {
@@ -64,9 +78,11 @@ class ModalBoxAnswerer : public QObject {
     } else {
       box->reject();
     }
+    if (give_back_activation && last_active_ != nullptr) last_active_->requestActivate();
   }
 
   QTimer timer_;
+  QPointer<QWindow> last_active_;
 };
 
 }  // namespace markwick::testing

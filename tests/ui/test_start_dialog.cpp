@@ -96,8 +96,23 @@ class StartDialogTest : public QObject {
 
   // The five keys are read into the position and the three boxes (Shift-JIS in the file).
   // Saving puts the texts left unedited back byte for byte, even bytes the code page leaves
-  // undefined, which the box shows as replacement characters.
+  // undefined, which the box shows as replacement characters; an edited text is saved as typed.
+  void settingsFileGivesPositionAndTexts_data() {
+    QTest::addColumn<QString>("typed");  // into Edit1 before saving; null: left as read
+    QTest::addColumn<QByteArray>("saved");
+    QTest::newRow("left as read") << QString()
+                                  << QByteArray(
+                                         "\x90\xe6\x8d\x55\x80"
+                                         "Bob\xa0");
+    QTest::newRow("edited") << QStringLiteral("先攻Bob")
+                            << QByteArray(
+                                   "\x90\xe6\x8d\x55"
+                                   "Bob");
+  }
+
   void settingsFileGivesPositionAndTexts() {
+    QFETCH(QString, typed);
+    QFETCH(QByteArray, saved);
     QFile file(settings_path_);
     QVERIFY(file.open(QIODevice::WriteOnly));
     const QByteArray parameters =
@@ -110,9 +125,11 @@ class StartDialogTest : public QObject {
     QCOMPARE(Dialog().Edit1->text(), QStringLiteral("先攻\uFFFDBob\uFFFD"));
     QCOMPARE(Dialog().Edit2->text(), QString());
     QCOMPARE(Dialog().Edit3->text(), QStringLiteral("192.168.0.7"));
+    if (!typed.isNull()) Dialog().Edit1->setText(typed);
     Dialog().SaveParam();
     QVERIFY(file.open(QIODevice::ReadOnly));
-    QCOMPARE(file.readAll(), parameters + "[Form]\r\nTOP=32\r\nLEFT=300\r\n");
+    QCOMPARE(file.readAll(), "[Parameter]\r\nIPAddress=192.168.0.7\r\nFName=" + saved +
+                                 "\r\nSName=\r\n[Form]\r\nTOP=32\r\nLEFT=300\r\n");
   }
 
   // A saved position that would put the dialog wholly off every screen (a monitor unplugged

@@ -124,6 +124,54 @@ class StatsAndRecordTest : public QObject {
                  field + "\r\n1,花子,3,19,3,19T,0,自分," + field + "\r\n");
   }
 
+  // A name is kept as text in the record's rows whatever it holds: quoted around a separator,
+  // after an apostrophe where a spreadsheet would take it for a formula. A file that already
+  // bears the record's name is kept, and the record takes the next number.
+  void recordKeepsNamesAsTextAndFilesAsTheyWere_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<bool>("file_there");
+    QTest::addColumn<QByteArray>("field");
+    QTest::newRow("plain") << QStringLiteral("花子") << false << QByteArray("花子");
+    QTest::newRow("a comma alone") << QStringLiteral("a,b") << false << QByteArray("\"a,b\"");
+    QTest::newRow("formula -") << QStringLiteral("-1") << false << QByteArray("'-1");
+    QTest::newRow("formula +") << QStringLiteral("+1") << false << QByteArray("'+1");
+    QTest::newRow("formula @") << QStringLiteral("@x") << false << QByteArray("'@x");
+    QTest::newRow("formula tab") << QStringLiteral("\tx") << false << QByteArray("'\tx");
+    QTest::newRow("formula CR") << QStringLiteral("\rx") << false << QByteArray("\"'\rx\"");
+    QTest::newRow("a file already there") << QStringLiteral("花子") << true << QByteArray("花子");
+  }
+
+  void recordKeepsNamesAsTextAndFilesAsTheyWere() {
+    QFETCH(QString, name);
+    QFETCH(bool, file_there);
+    QFETCH(QByteArray, field);
+    const QDateTime started(QDate(2026, 12, 9), QTime(14, 9, 27));
+    const QDir folder(dir_.filePath("records"));
+    QFile there(folder.filePath(markwick::RecordFileName(started, "太郎", name)));
+    if (file_there) {
+      QVERIFY(folder.mkpath("."));
+      QVERIFY(there.open(QIODevice::WriteOnly));
+      there.write("kept");
+      there.close();
+    }
+    markwick::MatchRecord record(folder.path(), started);
+    record.Append({1, false, {{20, 0, 0}, {3, 0, 0}}, {}, 0}, "太郎", name, false);
+    QCOMPARE(record.failure(), QString());
+    QCOMPARE(QFileInfo(record.path()).fileName(),
+             markwick::RecordFileName(started, "太郎", name, file_there ? 2 : 1));
+    QFile file(record.path());
+    QVERIFY(file.open(QIODevice::ReadOnly));
+    QCOMPARE(
+        file.readAll(),
+        "\xEF\xBB\xBFラウンド,プレイヤー,投目,ターゲット,マーク,表示,得点,側,相手アドレス\r\n1," +
+            field + ",1,20,3,,0,相手,\r\n1," + field + ",2,0,0,,0,相手,\r\n1," + field +
+            ",3,0,0,,0,相手,\r\n");
+    if (file_there) {
+      QVERIFY(there.open(QIODevice::ReadOnly));
+      QCOMPARE(there.readAll(), "kept");
+    }
+  }
+
   // Playing second, the board wins by closure right after its third send: once the result box
   // is closed the STATS window opens, the first player's row first. The record could not be
   // saved (a file stands where its folder goes): no box says so, the window does. Closed, the
