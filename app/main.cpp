@@ -25,6 +25,7 @@ int main(int argc, char* argv[]) {
 
   markwick::TForm2 Form2(markwick::SettingsPathForProgram());
 
-  Form2.show();
+  // A match that a crash or a closed board cut short is offered first.
+  if (!Form2.OfferToResume()) Form2.show();
   return QApplication::exec();
 }

@@ -16,7 +16,7 @@ void BM_RecordTurn(benchmark::State& state) {
   QTemporaryDir dir(QCoreApplication::applicationDirPath() + QStringLiteral("/record-XXXXXX"));
   MatchRecord record(dir.filePath(QStringLiteral("records")), QDateTime::currentDateTime());
   const PlayedTurn turn{1, true, {{20, 19, 0}, {3, 1, 0}}, {"20T", "19S", "×"}, 0};
-  for (auto _ : state) record.Append(turn, QStringLiteral("太郎"), QStringLiteral("花子"));
+  for (auto _ : state) record.Append(turn, QStringLiteral("太郎"), QStringLiteral("花子"), true);
   if (!record.failure().isEmpty()) state.SkipWithError(record.failure().toStdString().c_str());
 }
 BENCHMARK(BM_RecordTurn)->Unit(benchmark::kMillisecond)->UseRealTime();

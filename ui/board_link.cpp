@@ -46,8 +46,9 @@ void TForm1::StartLink(PlayerRole role, const QString& rival_host) {
   link_->SetOutgoingPort(first ? kSecondPlayerPort : kFirstPlayerPort);
   link_->SetOutgoingHost(rival_host);
   link_->Listen();
-  // The first player connects back when the rival's connection arrives.
-  if (!first) link_->OpenOutgoing();
+  // In round 1 the first player connects back when the rival's connection arrives, with the
+  // names; a match resumed later has no names to exchange, and connects at once.
+  if (!first || engine_->state().RoundNo != 1) link_->OpenOutgoing();
   rival_host_ = rival_host;
 }
 

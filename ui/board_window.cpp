@@ -229,7 +229,7 @@ void TForm1::SetCorrectEnabled(bool enabled) { Button2->setEnabled(enabled); }
 
 void TForm1::ShowMessage(std::string_view text) {
   FollowBoard();  // a result shows on the big view under its box
-  ShowMessageBox(FromUtf8(text));
+  if (!replaying_) ShowMessageBox(FromUtf8(text));
 }
 
 }  // namespace markwick

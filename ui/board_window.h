@@ -31,6 +31,7 @@ class BigView;
 class MatchCues;
 class MatchRecord;
 class PeerLink;
+struct RecordContents;
 class ScoreGrid;
 class HandlerGate;
 class SoundSink;
@@ -65,6 +66,11 @@ class TForm1 : public QWidget, public Board {
   void StartLink(PlayerRole role, const QString& rival_host);
   // Closes the outgoing connection and the listener with its connections, if there is a link.
   void StopLink();
+  // A match resumed after a restart from its record (read from record_path): this program's
+  // role and both names, the recorded turns replayed through the engine (nothing sent, no box),
+  // the record continued, the link set up for the role at the round reached, the board shown.
+  // Throws std::exception on a turn that does not replay or a failure of the link's set-up.
+  void ResumeMatch(const RecordContents& record, const QString& record_path);
 
   // Handlers; each is entered through the handler gate.
   void StringGrid1SelectCell(int col, int row);
@@ -173,6 +179,7 @@ class TForm1 : public QWidget, public Board {
   // The digits of the dart being typed, and where they show, created at the first digit.
   QString typed_;
   QLabel* typed_box_ = nullptr;
+  bool replaying_ = false;  // a resumed match's turns are played again: no boxes
 };
 
 }  // namespace markwick

@@ -1,6 +1,7 @@
 #include "match_record.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QStringList>
 #include <utility>
 
@@ -102,10 +103,18 @@ MatchRecord::MatchRecord(QString folder, QDateTime started, QString rival_addres
       started_(std::move(started)),
       rival_address_(std::move(rival_address)) {}
 
+std::unique_ptr<MatchRecord> MatchRecord::Continuing(const QString& path, QString rival_address) {
+  auto record = std::make_unique<MatchRecord>(QFileInfo(path).absolutePath(), QDateTime(),
+                                              std::move(rival_address));
+  record->file_.setFileName(path);
+  record->continuing_ = true;
+  return record;
+}
+
 void MatchRecord::Append(const PlayedTurn& turn, const QString& first, const QString& second,
                          bool own) {
   if (!failure_.isEmpty()) return;
-  if (!file_.isOpen() && !Create(first, second)) return;
+  if (!file_.isOpen() && !(continuing_ ? Reopen() : Create(first, second))) return;
   Write(Rows(turn, turn.first ? first : second, own, rival_address_));
 }
 
@@ -128,6 +137,23 @@ bool MatchRecord::Create(const QString& first, const QString& second) {
   failure_ = QStringLiteral("%1 を作れません（%2）")
                  .arg(QDir::toNativeSeparators(file_.fileName()), file_.errorString());
   return false;
+}
+
+bool MatchRecord::Reopen() {
+  // A spreadsheet that saved the file may have left its last line without a line end.
+  bool line_open = false;
+  {
+    QFile read(file_.fileName());
+    if (read.open(QIODevice::ReadOnly) && read.size() > 0 && read.seek(read.size() - 1)) {
+      line_open = read.read(1) != "\n";
+    }
+  }
+  if (!file_.open(QIODevice::WriteOnly | QIODevice::Append)) {
+    failure_ = QStringLiteral("%1 に書き込めません（%2）")
+                   .arg(QDir::toNativeSeparators(file_.fileName()), file_.errorString());
+    return false;
+  }
+  return !line_open || Write("\r\n");
 }
 
 bool MatchRecord::Write(const QByteArray& bytes) {

@@ -14,14 +14,16 @@
 // typed for the match (empty without a link). This program's role follows from the order of
 // the rows: in each round the first player's turn comes first. Records written before the
 // last two columns were kept have seven; the own darts are then the ones with texts.
-// The file is created at the first turn (never over another file) and each turn is written and
-// flushed at once. The first failure stops the record; it is kept for the STATS window to tell,
-// and nothing else hears of it: the match goes on undisturbed.
+// The file is created at the first turn (never over another file), or reopened at its end for a
+// resumed match, and each turn is written and taken to the disk at once. The first failure stops
+// the record; it is kept for the STATS window to tell, and nothing else hears of it: the match goes
+// on undisturbed.
 #pragma once
 
 #include <QDateTime>
 #include <QFile>
 #include <QString>
+#include <memory>
 
 #include "engine/turn.h"
 
@@ -37,6 +39,9 @@ class MatchRecord {
   // The record of a match started now, in folder (created when the first turn is written),
   // against the rival at rival_address (empty for a board without a link).
   MatchRecord(QString folder, QDateTime started, QString rival_address = {});
+  // The record of a match resumed after a restart: its turns go on at the end of the record
+  // file at path, which holds the turns played before.
+  static std::unique_ptr<MatchRecord> Continuing(const QString& path, QString rival_address);
 
   // Appends the turn's darts; first and second are the players' names, own whether the turn
   // is this program's player's.
@@ -48,12 +53,14 @@ class MatchRecord {
 
  private:
   bool Create(const QString& first, const QString& second);
+  bool Reopen();
   bool Write(const QByteArray& bytes);
 
   QString folder_;
   QDateTime started_;
   QString rival_address_;
   QFile file_;
+  bool continuing_ = false;  // file_ names the record to go on with
   QString failure_;
 };
 

@@ -1,5 +1,6 @@
 #include "message_boxes.h"
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QFileInfo>
 #include <QGuiApplication>
@@ -13,8 +14,8 @@ namespace {
 // A message box that centres itself on the screen once its size is known.
 class ScreenCentredBox : public QMessageBox {
  public:
-  ScreenCentredBox(Icon icon, const QString& text)
-      : QMessageBox(icon, ApplicationTitle(), text, QMessageBox::Ok) {
+  ScreenCentredBox(Icon icon, const QString& text, StandardButtons buttons = QMessageBox::Ok)
+      : QMessageBox(icon, ApplicationTitle(), text, buttons) {
     setTextFormat(Qt::PlainText);
     setWindowModality(Qt::ApplicationModal);
   }
@@ -57,6 +58,15 @@ QString WithFullStop(const QString& message) {
 }
 
 void ShowMessageBox(const QString& text) { Show(QMessageBox::NoIcon, text); }
+
+bool AskYesNo(const QString& text) {
+  ScreenCentredBox box(QMessageBox::Question, text, QMessageBox::Yes | QMessageBox::No);
+  box.button(QMessageBox::Yes)->setText(QStringLiteral("はい"));
+  box.button(QMessageBox::No)->setText(QStringLiteral("いいえ"));
+  box.setDefaultButton(QMessageBox::Yes);
+  box.setEscapeButton(QMessageBox::No);
+  return box.exec() == QMessageBox::Yes;
+}
 
 void ShowErrorBox(const QString& message) { Show(QMessageBox::Critical, WithFullStop(message)); }
 

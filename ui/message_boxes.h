@@ -1,7 +1,7 @@
-// The program's two modal boxes. Both have a single OK button, stand in the middle of the
-// screen (never over a window) and carry the application title as caption:
-// the message box, without icon, for results, refusals and the state dump;
-// the error box, with the stop icon, for every failure that a handler raises.
+// The program's modal boxes. They stand in the middle of the screen (never over a window) and
+// carry the application title as caption; the message box and the error box have a single OK
+// button: the message box, without icon, for results, refusals and the state dump; the error
+// box, with the stop icon, for every failure that a handler raises.
 #pragma once
 
 #include <QString>
@@ -21,5 +21,8 @@ QString WithFullStop(const QString& message);
 // Both return when the user has closed the box. Texts are shown as plain text.
 void ShowMessageBox(const QString& text);
 void ShowErrorBox(const QString& message);
+// The question box, centred and captioned alike, with the question icon and the buttons "はい"
+// and "いいえ": true for "はい"; a box closed otherwise is "いいえ".
+bool AskYesNo(const QString& text);
 
 }  // namespace markwick

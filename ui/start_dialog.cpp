@@ -15,9 +15,12 @@
 #include "auto_size_label.h"
 #include "board_window.h"
 #include "codec/sjis_codec.h"
+#include "engine/match_replay.h"
 #include "form_font.h"
 #include "history_window.h"
+#include "message_boxes.h"
 #include "placed.h"
+#include "record_reader.h"
 #include "settings_file.h"
 #include "utf8_text.h"
 #include "window_placement.h"
@@ -146,6 +149,45 @@ void TForm2::StartMatch(PlayerRole role) {
 void TForm2::Button3Click() { ScoreBoard().show(); }
 
 void TForm2::FormClose() { QCoreApplication::quit(); }
+
+bool TForm2::OfferToResume() {
+  bool resumed = false;
+  gate_.Run([this, &resumed] { resumed = ResumeLastMatch(); });
+  return resumed;
+}
+
+bool TForm2::ResumeLastMatch() {
+  // Only the folder is listed when it holds no record; the files are named from the start of
+  // their match, so the last name is the newest.
+  const QDir folder(RecordsFolder());
+  const QStringList names = folder.entryList({QStringLiteral("*.csv")}, QDir::Files, QDir::Name);
+  if (names.isEmpty()) return false;
+  const QString path = folder.filePath(names.back());
+  const RecordContents record = ReadRecord(path);
+  if (!record.read() || record.turns.empty()) return false;
+  try {
+    if (ReplayMatch(record.own_first, record.turns).result != MatchResult::NotEnded) return false;
+  } catch (const ReplayError&) {
+    return false;  // a record that does not replay cannot be gone on with
+  }
+  const PlayedTurn& last = record.turns.back();
+  QStringList players = {record.first_name, record.second_name};
+  players.removeAll(QString());
+  if (!AskYesNo(QStringLiteral("前回の試合を続けますか？\n%1\nラウンド %2")
+                    .arg(players.join(QStringLiteral(" 対 ")))
+                    .arg(last.first ? last.round : last.round + 1))) {
+    return false;
+  }
+  try {
+    ScoreBoard().ResumeMatch(record, path);
+  } catch (...) {
+    // A board that could not resume is not used for a new match.
+    board_->StopLink();
+    board_.reset();
+    throw;
+  }
+  return true;
+}
 
 QString TForm2::RecordsFolder() const {
   return QFileInfo(settings_path_).absoluteDir().filePath(QStringLiteral("records"));

@@ -43,6 +43,11 @@ class TForm2 : public QWidget {
   // through it.
   HandlerGate& gate() { return gate_; }
 
+  // At start: when the newest record of the records folder holds a match that did not end,
+  // asks whether to go on with it, and on "はい" opens the board in that match. True when the
+  // board was opened; otherwise the dialog is for a new match. Runs through the handler gate.
+  bool OfferToResume();
+
   // Handlers; each is entered through the handler gate.
   void Button1Click();
   void Button2Click();
@@ -79,6 +84,7 @@ class TForm2 : public QWidget {
 
  private:
   void FormCreate();
+  bool ResumeLastMatch();
   // The steps of the two role buttons, in their order.
   void StartMatch(PlayerRole role);
   // A text box's key of section Parameter: read into the box, or saved from it.

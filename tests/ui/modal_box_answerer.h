@@ -1,5 +1,6 @@
 // Answers the modal message boxes that the code under test opens. Each box is recorded (text,
-// icon, caption, buttons, place, parent, modality) and closed with its OK button, so that no
+// icon, caption, buttons, place, parent, modality) and closed with its OK button (or the one a
+// test asks for), so that no
 // test leaves a box open. on_box runs while the box is still open: a test can act there as a
 // user or a link event would while the box waits.
 #pragma once
@@ -11,6 +12,7 @@
 #include <QObject>
 #include <QPointer>
 #include <QRect>
+#include <QStringList>
 #include <QTimer>
 #include <QWindow>
 #include <functional>
@@ -28,6 +30,7 @@ struct AnsweredBox {
   QRect frame;
   bool has_parent = false;
   Qt::WindowModality modality = Qt::NonModal;
+  QStringList button_texts;
 };
 
 class ModalBoxAnswerer : public QObject {
@@ -50,6 +53,8 @@ class ModalBoxAnswerer : public QObject {
   // As desktops do, an answered box gives the activation back to the window that had it
   // before (the offscreen platform leaves no window active).
   bool give_back_activation = false;
+  // The button pressed where a box has it; OK, or else the box's escape, where it has not.
+  QMessageBox::StandardButton press = QMessageBox::Ok;
   std::vector<AnsweredBox> boxes;
 
   std::vector<QString> Texts() const {
@@ -71,10 +76,13 @@ class ModalBoxAnswerer : public QObject {
     seen.frame = box->frameGeometry();
     seen.has_parent = box->parentWidget() != nullptr;
     seen.modality = box->windowModality();
+    for (QAbstractButton* button : box->buttons()) seen.button_texts << button->text();
     boxes.push_back(seen);
     if (on_box) on_box(seen);
-    if (QAbstractButton* ok = box->button(QMessageBox::Ok)) {
-      ok->click();
+    QAbstractButton* button = box->button(press);
+    if (button == nullptr) button = box->button(QMessageBox::Ok);
+    if (button != nullptr) {
+      button->click();
     } else {
       box->reject();
     }
