@@ -5,6 +5,7 @@
 
 #include "board_window.h"
 #include "handler_gate.h"
+#include "match_cues.h"
 #include "match_record.h"
 #include "score_grid.h"
 #include "start_dialog.h"
@@ -32,6 +33,7 @@ void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
                       turn.first == engine_->IsFirstPlayer());
     }
     if (stats_window_ != nullptr) RefreshStats();
+    if (cues_ != nullptr) cues_->TurnPlayed(turn);
   } catch (...) {
     // Out of memory: the STATS and the record are not worth the turn.
   }
@@ -73,6 +75,12 @@ void TForm1::contextMenuEvent(QContextMenuEvent* event) {
             gate().Entry(this, &TForm1::ShowStats));
     connect(context_menu_->addAction(QStringLiteral("戦績")), &QAction::triggered, &main_window_,
             main_window_.gate().Entry(&main_window_, &TForm2::ShowHistory));
+    connect(context_menu_->addAction(QStringLiteral("大画面")), &QAction::triggered, this,
+            gate().Entry(this, &TForm1::ShowBigView));
+    sound_action_ = context_menu_->addAction(QStringLiteral("音声"));
+    sound_action_->setCheckable(true);
+    sound_action_->setChecked(sound_on_);
+    connect(sound_action_, &QAction::toggled, this, gate().Entry(this, &TForm1::SetSoundOn));
   }
   context_menu_->popup(event->globalPos());
 }
