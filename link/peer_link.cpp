@@ -7,20 +7,15 @@
 //
 // Receiving. Turn messages are read from the first incoming connection (the earliest accepted
 // one still open) into a buffer of at most 4096 bytes; the socket's own buffer is held to the
-// same size, so a peer that floods the link is held back by TCP. A message is cut after its
-// sixth comma. A remainder without six commas waits for more bytes; when none come for one
-// second it is taken as one message as it is, and a full buffer without six commas is taken at
-// once; a remainder of blanks and line ends after a turn is dropped (see turn_framer.h). A
-// connection that the rival closes stays first until the bytes it brought have been taken, its
-// rest at once. Each message is decoded whole. Malformed messages are counted by the peer's
-// address over the whole run: the third cuts that address off, its connections open now and
-// later, so that no flood of bad messages, on one connection or many, at once or one after
-// another, can bury the screen in boxes; and an address holds only a few connections open, so
-// that it cannot queue up many behind the first to be read later. The name is collected from
-// all the bytes of the outgoing connection, up to 2047 bytes, and shown whole at every arrival.
-// That connection is read as bytes arrive even when the name is no longer asked for (after
-// round 1), the rest dropped: bytes left unread would fill the socket's buffer, and a socket
-// with a full buffer reads nothing more from the system, the rival's close included.
+// same size, so a peer that floods the link is held back by TCP. Each connection's bytes are cut
+// into messages by its TurnReceiver (turn_receiver.h), which waits one second for the rest of a
+// message. A connection that the rival closes stays first until the bytes it brought have been
+// taken, its rest at once. Each message is decoded whole. What the listener lets in is
+// IncomingGuard's (incoming_guard.h). The name is collected from all the bytes of the outgoing
+// connection, up to 2047 bytes, and shown whole at every arrival. That connection is read as
+// bytes arrive even when the name is no longer asked for (after round 1), the rest dropped:
+// bytes left unread would fill the socket's buffer, and a socket with a full buffer reads
+// nothing more from the system, the rival's close included.
 //
 // Arrivals are announced from the event loop, never from inside the socket's readyRead(): the
 // taker may open a modal box, and a socket does not emit readyRead() again while its own
@@ -28,8 +23,11 @@
 // once its buffer was full the connection, its close included, would stop for good. A message
 // that is taken while more wait announces the next, so each is taken in its own handler call.
 //
-// Sending. A Turn message sent before the outgoing connection is up is kept and written as soon
-// as it is; after the connection has gone the send fails with an error.
+// Sending. A Turn message sent while the outgoing connection is not up is kept and written as
+// soon as it is; the connection, once opened, comes back by itself after a failure or a close.
+// When a lost link comes back, the two programs exchange their counts of turns sent and applied
+// (resync_message.h) in the name's direction, and the board sends again the one turn that may
+// have been lost on the way.
 //
 // The outgoing connection moves only through MoveOutgoing():
 //
@@ -40,19 +38,25 @@
 //   Connecting --connected--> Connected                   --failed--> Unreached
 //   Connected --closed by the rival, an error, a failed send or CloseOutgoing()--> Disconnected
 //   Resolving, Connecting --CloseOutgoing()--> Unreached
+//   Disconnected, NoAddress (a failed lookup), Unreached --1.5 s, unless CloseOutgoing()-->
+//       as OpenOutgoing()
 #include "link/peer_link.h"
 
 #include <QHostAddress>
 #include <QHostInfo>
 #include <QPointer>
 #include <QScopedValueRollback>
+#include <QSocketNotifier>
 #include <QTcpServer>
 #include <QTcpSocket>
 #include <algorithm>
 #include <utility>
 
 #include "codec/sjis_codec.h"
+#include "link/resync_message.h"
 #include "link/socket_errors.h"
+#include "link/system_errors.h"
+#include "link/system_socket.h"
 #include "link/turn_framer.h"
 #include "link/turn_message.h"
 
@@ -62,9 +66,21 @@ namespace {
 
 constexpr int kPartialWaitMs = 1000;
 constexpr int kListenBacklog = 5;
-constexpr int kMalformedLimit = 3;
+// As long as Qt's own connect waits.
+constexpr int kConnectTimeoutMs = 30000;
+// Between the end of an attempt and the next one: within one to two seconds.
+constexpr int kReopenMs = 1500;
 
 QString InUseText() { return QStringLiteral("使用中のソケットは値を変更できません"); }
+
+// The IPv4 address that `host` spells, or a null address for a host name.
+QHostAddress Ipv4Address(const QString& host) {
+  QHostAddress address;
+  if (address.setAddress(host) && address.protocol() == QAbstractSocket::IPv4Protocol) {
+    return address;
+  }
+  return {};
+}
 
 }  // namespace
 
@@ -76,11 +92,19 @@ PeerLink::PeerLink(QObject* parent) : QObject(parent), server_(new QTcpServer(th
   partial_timer_.setInterval(kPartialWaitMs);
   partial_timer_.setTimerType(Qt::PreciseTimer);
   connect(&partial_timer_, &QTimer::timeout, this, &PeerLink::OnPartialTimeout);
+  connect_timer_.setSingleShot(true);
+  connect_timer_.setInterval(kConnectTimeoutMs);
+  connect(&connect_timer_, &QTimer::timeout, this,
+          [this] { FinishConnect(system_errors::kTimedOut); });
+  reopen_timer_.setSingleShot(true);
+  reopen_timer_.setInterval(kReopenMs);
+  connect(&reopen_timer_, &QTimer::timeout, this, &PeerLink::Reopen);
 }
 
 PeerLink::~PeerLink() {
   // Closing down emits nothing: the window that listens may be half destroyed.
   if (outgoing_ == Outgoing::Resolving) QHostInfo::abortHostLookup(lookup_id_);
+  AbandonConnect();
   server_->disconnect(this);
   for (const Incoming& in : incoming_) in.socket->disconnect(this);
   if (outgoing_socket_ != nullptr) outgoing_socket_->disconnect(this);
@@ -98,6 +122,7 @@ void PeerLink::SetOutgoingPort(quint16 port) {
 
 void PeerLink::SetOutgoingHost(const QString& host) {
   if (host != outgoing_host_ && HoldsSocket(outgoing_)) throw LinkError(InUseText());
+  if (host != outgoing_host_) rival_address_ = Ipv4Address(host);
   outgoing_host_ = host;
 }
 
@@ -106,7 +131,7 @@ void PeerLink::SetOutgoingHost(const QString& host) {
 void PeerLink::Listen() {
   if (server_->isListening()) return;
   if (!server_->listen(QHostAddress::AnyIPv4, listen_port_)) {
-    const int code = ErrnoForSocketError(server_->serverError(), server_->errorString());
+    const int code = ErrnoForSocketError(server_->serverError());
     server_->close();
     throw LinkError(SystemCallErrorText(u"bind", code));
   }
@@ -142,19 +167,31 @@ void PeerLink::AcceptPending() {
   while (server_->hasPendingConnections()) {
     QTcpSocket* socket = server_->nextPendingConnection();
     const QHostAddress address = socket->peerAddress();
+    // A newer connection from the rival's host takes over: the rival has come back, and what
+    // it sends now travels on this one.
+    const bool from_rival = !rival_address_.isNull() && address == rival_address_;
+    const bool came_back = from_rival && rival_seen_;
+    QList<QTcpSocket*> older;
+    for (const Incoming& in : incoming_) {
+      if (from_rival && in.address == address) older.append(in.socket);
+    }
     const auto held = std::count_if(incoming_.begin(), incoming_.end(),
                                     [&](const Incoming& in) { return in.address == address; });
-    if (malformed_.value(address) >= kMalformedLimit || held >= kMostIncomingPerAddress) {
+    if (!guard_.Admits(address, held - older.size())) {
       socket->abort();
       socket->deleteLater();
       continue;
     }
+    for (QTcpSocket* old : older) CloseIncoming(old);
+    // Keep-alive only helps to see a vanished rival sooner: the link works without it.
+    system_socket::SetKeepAlive(socket->socketDescriptor());
     socket->setReadBufferSize(kTurnBufferSize);
     connect(socket, &QTcpSocket::readyRead, this, &PeerLink::incomingDataArrived,
             Qt::QueuedConnection);
     connect(socket, &QTcpSocket::errorOccurred, this, [this, socket] { OnIncomingError(socket); });
     connect(socket, &QTcpSocket::disconnected, this, [this, socket] { OnIncomingClosed(socket); });
-    incoming_.push_back(Incoming{socket, address, {}});
+    incoming_.push_back(Incoming{socket, address, {}, false, came_back});
+    rival_seen_ = rival_seen_ || from_rival;
     if (outgoing_ == Outgoing::Connecting) {
       // The rival connects back only after it has accepted our own connection, whose end the
       // event loop may report only after this one: announce this one after it.
@@ -174,11 +211,11 @@ void PeerLink::OnAcceptError(QAbstractSocket::SocketError error) {
   // Qt stops accepting on a failed accept; the listener keeps accepting for the whole match,
   // except while descriptors run out, where each retry would fail again at once.
   if (error != QAbstractSocket::SocketResourceError) server_->resumeAccepting();
-  emit failed(AsyncSocketErrorText(ErrnoForSocketError(error, server_->errorString())));
+  emit failed(AsyncSocketErrorText(ErrnoForSocketError(error)));
 }
 
 void PeerLink::OnIncomingError(QTcpSocket* socket) {
-  const int code = ErrnoForSocketError(socket->error(), socket->errorString());
+  const int code = ErrnoForSocketError(socket->error(), write_failure_ != nullptr);
   if (write_failure_ != nullptr) {
     *write_failure_ = code;
     return;
@@ -191,10 +228,10 @@ void PeerLink::OnIncomingError(QTcpSocket* socket) {
 void PeerLink::OnIncomingClosed(QTcpSocket* socket) {
   const auto it = FindIncoming(socket);
   if (it == incoming_.end()) return;
-  if (!it->pending.isEmpty() || socket->bytesAvailable() > 0) {
+  if (it->receiver.HoldsBytes() || socket->bytesAvailable() > 0) {
     // A turn sent just before the rival left may wait for a handler that is held back (a
     // modal box is open): the connection stays until its bytes are taken.
-    it->Move(Incoming::Flow::Closed);
+    it->closed = true;
     if (it == incoming_.begin()) AnnounceWaitingTurn();
     return;
   }
@@ -217,51 +254,45 @@ void PeerLink::DropIncoming(QTcpSocket* socket) {
 
 void PeerLink::SendName(QTcpSocket* incoming, const QString& name) {
   const auto it = FindIncoming(incoming);
-  if (name.isEmpty() || it == incoming_.end() || it->flow == Incoming::Flow::Closed) return;
+  if (name.isEmpty() || it == incoming_.end() || it->closed) return;
   WriteNow(incoming, EncodeSjis(name));
+}
+
+void PeerLink::SendResync(QTcpSocket* incoming, const QString& name, ResyncCounts counts) {
+  const auto it = FindIncoming(incoming);
+  if (it == incoming_.end() || it->closed) return;
+  WriteNow(incoming, ComposeResync(EncodeSjis(name), counts));
+}
+
+bool PeerLink::CameBack(const QTcpSocket* incoming) const {
+  const auto it = std::find_if(incoming_.begin(), incoming_.end(),
+                               [incoming](const Incoming& in) { return in.socket == incoming; });
+  return it != incoming_.end() && it->came_back;
 }
 
 std::optional<QString> PeerLink::TakeTurnMessage() {
   if (incoming_.empty()) return std::nullopt;
   Incoming& in = incoming_.front();
-  bool grew = false;
-  const qsizetype room = kTurnBufferSize - in.pending.size();
-  if (room > 0 && in.socket->bytesAvailable() > 0) {
-    const QByteArray more = in.socket->read(room);
-    if (!more.isEmpty()) {
-      in.pending += more;
-      in.Move(Incoming::Flow::Open);
-      grew = true;
-    }
-  }
-  // Nothing more can arrive on a closed connection: its rest is a message at once.
-  const qsizetype length = NextTurnLength(in.pending, in.flow != Incoming::Flow::Open);
-  if (length == 0) {
-    if (in.flow == Incoming::Flow::Closed) {
-      DropIncoming(in.socket);  // everything it brought has been taken
-    } else if (!in.pending.isEmpty() && (grew || !partial_timer_.isActive())) {
-      partial_timer_.start();
-    }
-    return std::nullopt;
-  }
-  const QByteArray message = in.pending.first(length);
-  in.pending.remove(0, length);
-  in.Move(Incoming::Flow::Open);
-  partial_timer_.stop();
-  const bool no_message = in.after_turn && HoldsNoItem(message);
-  if (!no_message) in.after_turn = SixthCommaEnd(message) == length;
+  QTcpSocket* const socket = in.socket;
   const QHostAddress from = in.address;
-  const bool closed = in.flow == Incoming::Flow::Closed;
-  if (closed && in.pending.isEmpty() && in.socket->bytesAvailable() == 0) {
-    DropIncoming(in.socket);  // announces what the next connection holds
-  } else if (NextTurnLength(in.pending, closed) > 0 || in.socket->bytesAvailable() > 0) {
+  QByteArray bytes;
+  if (in.receiver.Room() > 0 && socket->bytesAvailable() > 0)
+    bytes = socket->read(in.receiver.Room());
+  TurnReceiver::Answer answer = in.receiver.Take(bytes, in.closed);
+  // What the socket still holds comes before any waiting: it is announced.
+  const bool unread = socket->bytesAvailable() > 0;
+  if (answer.next == TurnReceiver::Next::Done && !unread) {
+    DropIncoming(socket);  // everything it brought has been taken; announces the next one's
+  } else if (unread || answer.next == TurnReceiver::Next::TakeAgain ||
+             answer.next == TurnReceiver::Next::Done) {
+    partial_timer_.stop();
     AnnounceWaitingTurn();  // each message in its own handler call, in order
-  } else if (!in.pending.isEmpty()) {
+  } else if (answer.next == TurnReceiver::Next::WaitQuietly) {
     partial_timer_.start();
   }
-  if (no_message) return std::nullopt;
+  if (!answer.message) return std::nullopt;
   last_taken_from_ = from;
-  return DecodeSjis(message);
+  return DecodeSjis(*answer.message);
 }
 
 std::optional<TurnItems> PeerLink::TakeTurn() {
@@ -272,7 +303,7 @@ std::optional<TurnItems> PeerLink::TakeTurn() {
 
 void PeerLink::NoteTurnMalformed() {
   // Counted by the address taken with the message: its connection may have gone since.
-  if (last_taken_from_.isNull() || ++malformed_[last_taken_from_] != kMalformedLimit) return;
+  if (last_taken_from_.isNull() || !guard_.NoteMalformed(last_taken_from_)) return;
   QList<QTcpSocket*> cut;
   for (const Incoming& in : incoming_) {
     if (in.address == last_taken_from_) cut.append(in.socket);
@@ -282,15 +313,15 @@ void PeerLink::NoteTurnMalformed() {
 }
 
 void PeerLink::OnPartialTimeout() {
-  if (incoming_.empty() || incoming_.front().pending.isEmpty()) return;
-  incoming_.front().Move(Incoming::Flow::Quiet);
+  if (incoming_.empty() || !incoming_.front().receiver.HoldsBytes()) return;
+  incoming_.front().receiver.QuietTimeOver();
   emit incomingDataArrived();
 }
 
 void PeerLink::AnnounceWaitingTurn() {
   if (incoming_.empty()) return;
   const Incoming& first = incoming_.front();
-  if (first.pending.isEmpty() && first.socket->bytesAvailable() == 0) return;
+  if (!first.receiver.HoldsBytes() && first.socket->bytesAvailable() == 0) return;
   QMetaObject::invokeMethod(
       this, [this] { emit incomingDataArrived(); }, Qt::QueuedConnection);
 }
@@ -315,29 +346,47 @@ bool PeerLink::KeepsTurns(Outgoing state) {
 // Moves the outgoing connection to `next` and does what entering it brings: a state without a
 // socket lets the socket go; the kept turns go out on Connected and are dropped in every state
 // that keeps none; Connected emits outgoingConnected(), Disconnected and NoAddress emit
-// outgoingDisconnected(); then `failure`, if any, is reported by failed().
+// outgoingDisconnected(); then `failure`, if any, is reported by failed(). An attempt that
+// ends without a connection is followed by another while the link reopens; those attempts
+// report nothing until one connects.
 void PeerLink::MoveOutgoing(Outgoing next, const QString& failure) {
   outgoing_ = next;
+  if (next != Outgoing::Connecting) AbandonConnect();
   if (!HoldsSocket(next)) {
     if (QTcpSocket* socket = std::exchange(outgoing_socket_, nullptr)) {
       socket->disconnect(this);
       socket->deleteLater();
     }
   }
-  if (!KeepsTurns(next) && next != Outgoing::Connected) kept_turns_.clear();
+  const bool ended =
+      next == Outgoing::Disconnected || next == Outgoing::NoAddress || next == Outgoing::Unreached;
+  if (ended && reopening_) {
+    lost_ = true;
+    reopen_timer_.start();
+  } else if (!KeepsTurns(next) && next != Outgoing::Connected) {
+    kept_turns_.clear();
+    kept_count_ = 0;
+  }
+  const bool silent = silent_;
   if (next == Outgoing::Connected) {
+    silent_ = false;
+    lost_ = false;
+    written_count_ = 0;
     emit outgoingConnected();
     // Its handlers may have closed it again, which dropped the kept turns.
     if (outgoing_ == Outgoing::Connected && !kept_turns_.isEmpty()) {
       try {
+        written_count_ += std::exchange(kept_count_, 0);
         WriteNow(outgoing_socket_, std::exchange(kept_turns_, {}));
       } catch (const LinkError& write_failure) {
         emit failed(QString::fromUtf8(write_failure.what()));
       }
     }
   }
-  if (next == Outgoing::Disconnected || next == Outgoing::NoAddress) emit outgoingDisconnected();
-  if (!failure.isEmpty()) emit failed(failure);
+  if (next == Outgoing::Disconnected || (next == Outgoing::NoAddress && !silent)) {
+    emit outgoingDisconnected();
+  }
+  if (!failure.isEmpty() && !silent) emit failed(failure);
 }
 
 PeerLink::OutgoingState PeerLink::outgoing_state() const {
@@ -355,20 +404,23 @@ PeerLink::OutgoingState PeerLink::outgoing_state() const {
 
 void PeerLink::OpenOutgoing() {
   if (HoldsSocket(outgoing_)) return;
+  reopen_timer_.stop();
   rival_name_.clear();
+  resync_taken_ = false;
   if (outgoing_host_.isEmpty()) {
+    reopening_ = false;
     MoveOutgoing(Outgoing::NoAddress);  // the turns kept so far can never go out
     throw LinkError(QStringLiteral("アドレスが指定されていません"));
   }
+  reopening_ = true;
+  ++attempts_;
   outgoing_socket_ = new QTcpSocket(this);
   outgoing_socket_->setReadBufferSize(kTurnBufferSize);
-  connect(outgoing_socket_, &QTcpSocket::connected, this, &PeerLink::OnOutgoingConnected);
   connect(outgoing_socket_, &QTcpSocket::errorOccurred, this, &PeerLink::OnOutgoingError);
   connect(outgoing_socket_, &QTcpSocket::disconnected, this, &PeerLink::OnOutgoingClosed);
   connect(outgoing_socket_, &QTcpSocket::readyRead, this, &PeerLink::OnOutgoingReadyRead);
 
-  QHostAddress address;
-  if (address.setAddress(outgoing_host_) && address.protocol() == QAbstractSocket::IPv4Protocol) {
+  if (const QHostAddress address = Ipv4Address(outgoing_host_); !address.isNull()) {
     StartConnect(address);
     return;
   }
@@ -377,9 +429,60 @@ void PeerLink::OpenOutgoing() {
   lookup_id_ = QHostInfo::lookupHost(outgoing_host_, this, &PeerLink::OnLookupDone);
 }
 
+// The connect is the system's own call: its failure comes with the system's number, which Qt
+// would file under one kind for several causes. The connected descriptor goes to the socket.
 void PeerLink::StartConnect(const QHostAddress& address) {
   MoveOutgoing(Outgoing::Connecting);
-  outgoing_socket_->connectToHost(address, outgoing_port_);
+  int error = 0;
+  connect_descriptor_ = system_socket::StartConnect(address.toIPv4Address(), outgoing_port_, error);
+  if (connect_descriptor_ == system_socket::kNoDescriptor) {
+    // Reported from the event loop, as a refusal that the system reports later would be.
+    QMetaObject::invokeMethod(
+        this,
+        [this, attempt = QPointer<QTcpSocket>(outgoing_socket_), error] {
+          if (attempt && attempt == outgoing_socket_ && outgoing_ == Outgoing::Connecting) {
+            FinishConnect(error);
+          }
+        },
+        Qt::QueuedConnection);
+    return;
+  }
+  connect_notifier_ = new QSocketNotifier(connect_descriptor_, QSocketNotifier::Write, this);
+  connect(connect_notifier_, &QSocketNotifier::activated, this, [this] {
+    const int outcome = system_socket::ConnectOutcome(connect_descriptor_);
+    if (outcome != system_socket::kStillConnecting) FinishConnect(outcome);
+  });
+  connect_timer_.start();
+}
+
+void PeerLink::FinishConnect(int error) {
+  const qintptr descriptor = std::exchange(connect_descriptor_, system_socket::kNoDescriptor);
+  AbandonConnect();
+  if (error == 0) {
+    // Keep-alive only helps to see a vanished rival sooner: the link works without it.
+    system_socket::SetKeepAlive(descriptor);
+    if (outgoing_socket_->setSocketDescriptor(descriptor)) {
+      MoveOutgoing(Outgoing::Connected);
+      return;
+    }
+    system_socket::Close(descriptor);
+    error = ErrnoForSocketError(outgoing_socket_->error());
+  } else if (descriptor != system_socket::kNoDescriptor) {
+    system_socket::Close(descriptor);
+  }
+  MoveOutgoing(Outgoing::Unreached, AsyncSocketErrorText(error));
+}
+
+void PeerLink::AbandonConnect() {
+  connect_timer_.stop();
+  if (QSocketNotifier* notifier = std::exchange(connect_notifier_, nullptr)) {
+    notifier->setEnabled(false);  // before its descriptor closes or goes to the socket
+    notifier->disconnect(this);
+    notifier->deleteLater();  // it may be the one that is reporting
+  }
+  if (connect_descriptor_ != system_socket::kNoDescriptor) {
+    system_socket::Close(std::exchange(connect_descriptor_, system_socket::kNoDescriptor));
+  }
 }
 
 void PeerLink::OnLookupDone(const QHostInfo& info) {
@@ -391,32 +494,25 @@ void PeerLink::OnLookupDone(const QHostInfo& info) {
     return a.protocol() == QAbstractSocket::IPv4Protocol;
   });
   if (info.error() == QHostInfo::NoError && ipv4 != addresses.end()) {
+    rival_address_ = *ipv4;
     StartConnect(*ipv4);
     return;
   }
-  MoveOutgoing(Outgoing::NoAddress,
-               LookupErrorText(ResolverCodeForLookup(info.error(), info.errorString())));
-}
-
-void PeerLink::OnOutgoingConnected() {
-  if (outgoing_ == Outgoing::Connecting) MoveOutgoing(Outgoing::Connected);
+  MoveOutgoing(Outgoing::NoAddress, LookupErrorText(ResolverCodeForLookup(info.error())));
 }
 
 void PeerLink::OnOutgoingError() {
   const QAbstractSocket::SocketError error = outgoing_socket_->error();
-  const int code = ErrnoForSocketError(error, outgoing_socket_->errorString());
+  const int code = ErrnoForSocketError(error, write_failure_ != nullptr);
   if (write_failure_ != nullptr) {
     *write_failure_ = code;
     return;
   }
-  if (outgoing_ == Outgoing::Connected) {
-    // The rival closing its end is no failure; disconnected() follows.
-    if (error != QAbstractSocket::RemoteHostClosedError) emit failed(AsyncSocketErrorText(code));
-    return;
+  // Only a connection reports here (the connect is the link's own); the rival closing its end
+  // is no failure, disconnected() follows.
+  if (outgoing_ == Outgoing::Connected && error != QAbstractSocket::RemoteHostClosedError) {
+    emit failed(AsyncSocketErrorText(code));
   }
-  // The connect attempt failed: refused, unreachable, timed out. The move lets go of the socket
-  // and disconnects it, so a second report of the same failure never arrives.
-  MoveOutgoing(Outgoing::Unreached, AsyncSocketErrorText(code));
 }
 
 void PeerLink::OnOutgoingClosed() {
@@ -426,7 +522,16 @@ void PeerLink::OnOutgoingClosed() {
   MoveOutgoing(Outgoing::Disconnected);
 }
 
+void PeerLink::Reopen() {
+  if (!reopening_ || HoldsSocket(outgoing_)) return;
+  silent_ = true;  // the failure that ended the link has been reported
+  OpenOutgoing();
+}
+
 void PeerLink::CloseOutgoing() {
+  reopening_ = false;
+  silent_ = false;
+  reopen_timer_.stop();
   if (!HoldsSocket(outgoing_)) {
     kept_turns_.clear();  // nothing is open: only the turns kept for a later opening go
     return;
@@ -452,18 +557,40 @@ void PeerLink::SendBytes(const QByteArray& bytes) {
     case Outgoing::NotOpened:  // the first player's, until the rival has connected
     case Outgoing::Resolving:
     case Outgoing::Connecting:
-      kept_turns_ += bytes;
+      Keep(bytes);
       return;
     case Outgoing::Connected:
-      WriteNow(outgoing_socket_, bytes);
+      try {
+        WriteNow(outgoing_socket_, bytes);
+        ++written_count_;
+      } catch (const LinkError& failure) {
+        if (!reopening_) throw;
+        // The connection is closed and comes back: the turn goes out then. The failure is shown
+        // once, as any other that ends the link; the send itself has done its part.
+        Keep(bytes);
+        emit failed(QString::fromUtf8(failure.what()));
+      }
       return;
     case Outgoing::Disconnected:
-      throw LinkError(QStringLiteral("相手との接続が切れているため、記録を送信できませんでした"));
     case Outgoing::NoAddress:
     case Outgoing::Unreached:
+      if (reopening_) {
+        Keep(bytes);
+        return;
+      }
+      if (outgoing_ == Outgoing::Disconnected) {
+        throw LinkError(QStringLiteral("相手との接続が切れているため、記録を送信できませんでした"));
+      }
       throw LinkError(QStringLiteral("相手と接続できていないため、記録を送信できませんでした"));
   }
 }
+
+void PeerLink::Keep(const QByteArray& bytes) {
+  kept_turns_ += bytes;
+  ++kept_count_;
+}
+
+bool PeerLink::TurnsWaitForLink() const { return lost_ && !kept_turns_.isEmpty(); }
 
 void PeerLink::OnOutgoingReadyRead() {
   CollectRivalName();
@@ -478,7 +605,21 @@ void PeerLink::CollectRivalName() {
 
 QString PeerLink::ReadRivalName() {
   CollectRivalName();
-  return DecodeSjis(QByteArrayView(rival_name_).first(WholeCharactersLength(rival_name_)));
+  const QByteArrayView name = NameOf(rival_name_);
+  return DecodeSjis(name.first(WholeCharactersLength(name)));
+}
+
+std::optional<ResyncCounts> PeerLink::TakeResync() {
+  CollectRivalName();
+  if (resync_taken_) return std::nullopt;
+  const std::optional<ResyncCounts> counts = ReadResync(rival_name_);
+  resync_taken_ = counts.has_value();
+  return counts;
+}
+
+bool PeerLink::RivalSentName() {
+  CollectRivalName();
+  return !rival_name_.isEmpty() && !rival_name_.contains('\0');
 }
 
 void PeerLink::WriteNow(QTcpSocket* socket, const QByteArray& bytes) {
@@ -490,7 +631,7 @@ void PeerLink::WriteNow(QTcpSocket* socket, const QByteArray& bytes) {
     if (written >= 0) socket->flush();  // out now, so that a failure belongs to this send
   }
   if (written >= 0 && !failure) return;
-  const int code = failure.value_or(ErrnoForSocketError(socket->error(), socket->errorString()));
+  const int code = failure.value_or(ErrnoForSocketError(socket->error(), true));
   socket->abort();  // the connection is closed; its disconnected() updates the state
   if (socket == outgoing_socket_ && outgoing_ == Outgoing::Connected) OnOutgoingClosed();
   if (FindIncoming(socket) != incoming_.end()) DropIncoming(socket);

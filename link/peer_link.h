@@ -8,26 +8,31 @@
 //   emits no failed() for it. A failure that an event brings is reported once by failed(),
 //   after the signal of the change it caused.
 // - Outgoing connection: closed, then on OpenOutgoing() resolving (a host name) or at once
-//   connecting, then connected, then closed again; each opening is one attempt, never retried.
-//   outgoingConnected() when it comes up. outgoingDisconnected() when a connection that was up
-//   closes (the rival, an error, a failed send, CloseOutgoing()), and when an attempt finds no
-//   address: an empty host (then OpenOutgoing() throws) or a failed lookup (then failed()).
-//   A connect that fails is reported by failed() alone.
-// - Turns sent before the outgoing connection is up are kept, once the link has been set up
-//   (Listen() or OpenOutgoing()), and go out in one write right after outgoingConnected(); an
-//   attempt that ends without a connection, and CloseOutgoing(), drop them.
-// - Incoming connections: incomingAccepted() once each, in the order accepted; one accepted
-//   while the own connect is under way is announced a turn of the event loop later, so that a
-//   connect completing at the same time is announced first. A connection from an address that
-//   has been cut off (NoteTurnMalformed()), or from one that already holds
-//   kMostIncomingPerAddress connections, is closed as it is accepted, unread and unannounced.
-//   incomingDataArrived() each time TakeTurnMessage() may have a message; one message per call,
-//   and another signal follows while more wait.
+//   connecting, then connected, then closed again. Once opened it comes back by itself until
+//   CloseOutgoing(): after an attempt fails or the connection closes it is opened again every
+//   1.5 seconds. outgoingConnected() when it comes up. outgoingDisconnected() when a connection
+//   that was up closes (the rival, an error, a failed send, CloseOutgoing()), and when an attempt
+//   finds no address: an empty host (then OpenOutgoing() throws, and nothing comes back) or a
+//   failed lookup (then failed()). A connect that fails is reported by failed() alone. The
+//   attempts that follow a reported failure or a close report nothing until one connects.
+// - Turns sent while the outgoing connection is not up are kept, once the link has been set up
+//   (Listen() or OpenOutgoing()), and go out in one write right after outgoingConnected();
+//   CloseOutgoing() and an empty host drop them. A send that fails keeps its turn too, after
+//   failed() has reported the failure.
+// - Every connection has TCP keep-alive, so that a rival that has vanished is seen within about
+//   30 seconds (system_socket.h).
+// - Incoming connections: incomingAccepted() once each, in the order accepted. A newer one
+//   from the rival's host (the outgoing connection's) takes over: the older ones from there are
+//   closed, dropping what they still hold. One accepted while the own connect is under way is
+//   announced a turn of the event loop later, so that a connect completing at the same time is
+//   announced first. A connection from an address that has been cut off (NoteTurnMalformed()), or
+//   from one that already holds kMostIncomingPerAddress connections, is closed as it is accepted,
+//   unread and unannounced. incomingDataArrived() each time TakeTurnMessage() may have a message;
+//   one message per call, and another signal follows while more wait.
 #pragma once
 
 #include <QAbstractSocket>
 #include <QByteArray>
-#include <QHash>
 #include <QHostAddress>
 #include <QObject>
 #include <QString>
@@ -37,8 +42,12 @@
 #include <vector>
 
 #include "engine/turn.h"
+#include "link/incoming_guard.h"
+#include "link/resync_message.h"
+#include "link/turn_receiver.h"
 
 class QHostInfo;
+class QSocketNotifier;
 class QTcpServer;
 class QTcpSocket;
 
@@ -58,7 +67,7 @@ class PeerLink : public QObject {
   enum class OutgoingState { Closed, Resolving, Connecting, Connected };
 
   // The most incoming connections one peer address holds open at once; a genuine rival has one.
-  static constexpr int kMostIncomingPerAddress = 4;
+  static constexpr int kMostIncomingPerAddress = IncomingGuard::kMostPerAddress;
 
   explicit PeerLink(QObject* parent = nullptr);
   ~PeerLink() override;
@@ -85,6 +94,12 @@ class PeerLink : public QObject {
   // Sends the own name on an incoming connection: its code page 932 bytes, nothing for an
   // empty name or a connection that has gone. A failing send closes it and throws.
   void SendName(QTcpSocket* incoming, const QString& name);
+  // Sends the resynchronisation text (resync_message.h) in the name's place: the own name and
+  // the counts of turns sent and applied. As SendName otherwise.
+  void SendResync(QTcpSocket* incoming, const QString& name, ResyncCounts counts);
+  // The incoming connection comes from the rival's host (the outgoing connection's), which has
+  // connected before: the rival is back after a lost link.
+  bool CameBack(const QTcpSocket* incoming) const;
   // The next Turn message received on the first incoming connection, or nothing while no
   // complete message is there.
   std::optional<QString> TakeTurnMessage();
@@ -105,18 +120,29 @@ class PeerLink : public QObject {
   void CloseOutgoing();
   OutgoingState outgoing_state() const;
   bool IsOutgoingConnected() const { return outgoing_ == Outgoing::Connected; }
-  // The socket of the current connect attempt or connection, if any (for tests).
+  // The socket of the current connect attempt or connection, if any, and the attempts made so
+  // far (for tests).
   QTcpSocket* OutgoingSocket() const { return outgoing_socket_; }
+  int OutgoingAttempts() const { return attempts_; }
   // Sends a Turn message on the outgoing connection in one write, or keeps it (see above). A
-  // link that was never set up sends nothing and reports nothing. Throws when the connection or
-  // its attempt has ended, and when the send fails: the connection is then closed, and
-  // outgoingDisconnected() comes before the throw.
+  // link that was never set up sends nothing and reports nothing. Throws only where nothing
+  // comes back: after CloseOutgoing() or an empty host.
   void SendTurn(const QString& text);
   void SendTurn(const Turn& turn);
   // The name received on the outgoing connection so far; a new opening starts afresh. The link
   // reads that connection as bytes arrive, whether or not the name is still asked for, and
   // drops what goes past the name's limit.
   QString ReadRivalName();
+  // The rival's counts, once its resynchronisation text has arrived whole on the current
+  // outgoing connection; nothing before and after that.
+  std::optional<ResyncCounts> TakeResync();
+  // What arrived on the outgoing connection is a bare name, no resynchronisation text: a rival
+  // in round 1 of its match.
+  bool RivalSentName();
+  // The turns written on the current outgoing connection since it came up.
+  int TurnsWrittenOnConnection() const { return written_count_; }
+  // Turns sent while the link was lost wait for it to come back.
+  bool TurnsWaitForLink() const;
 
  signals:
   void listening();
@@ -144,22 +170,11 @@ class PeerLink : public QObject {
   };
 
   struct Incoming {
-    // What the bytes not yet taken wait for. Closed is final; the others alternate:
-    //   Open --nothing arrived for a while--> Quiet --bytes arrived, a message taken--> Open
-    enum class Flow {
-      Open,    // more bytes may come: a remainder without six commas waits for them
-      Quiet,   // nothing has arrived since the remainder waited its time: it is taken as it is
-      Closed,  // the rival has closed it: kept, and its rest taken at once, until all is taken
-    };
-    void Move(Flow next) {
-      if (flow != Flow::Closed) flow = next;
-    }
-
     QTcpSocket* socket;
-    QHostAddress address;  // the peer's, kept: a closed socket forgets it
-    QByteArray pending;    // received bytes not yet taken as a message
-    Flow flow = Flow::Open;
-    bool after_turn = false;  // the bytes taken last ended at a sixth comma
+    QHostAddress address;    // the peer's, kept: a closed socket forgets it
+    TurnReceiver receiver;   // what it brought and has not been taken yet
+    bool closed = false;     // the rival has closed it: kept until its bytes are taken
+    bool came_back = false;  // from the rival's host, which had connected before
   };
 
   static bool HoldsSocket(Outgoing state);
@@ -175,7 +190,10 @@ class PeerLink : public QObject {
   void AnnounceWaitingTurn();
   void StartConnect(const QHostAddress& address);
   void OnLookupDone(const QHostInfo& info);
-  void OnOutgoingConnected();
+  void Reopen();
+  void Keep(const QByteArray& bytes);
+  void FinishConnect(int error);
+  void AbandonConnect();
   void OnOutgoingReadyRead();
   void CollectRivalName();
   void OnOutgoingError();
@@ -191,15 +209,28 @@ class PeerLink : public QObject {
 
   QTcpServer* server_;
   std::vector<Incoming> incoming_;
-  QTimer partial_timer_;
-  QHostAddress last_taken_from_;        // the peer address of the message taken last
-  QHash<QHostAddress, int> malformed_;  // malformed messages taken, by peer address
+  QTimer partial_timer_;          // the quiet time of the first connection's remainder
+  QHostAddress last_taken_from_;  // the peer address of the message taken last
+  IncomingGuard guard_;
 
   Outgoing outgoing_ = Outgoing::NoLink;
   QTcpSocket* outgoing_socket_ = nullptr;  // while Resolving, Connecting or Connected
   int lookup_id_ = -1;                     // while Resolving
-  QByteArray kept_turns_;                  // sent before the outgoing connection came up
+  int attempts_ = 0;
+  qintptr connect_descriptor_ = -1;  // while Connecting, until the socket takes it
+  QSocketNotifier* connect_notifier_ = nullptr;
+  QTimer connect_timer_;
+  QByteArray kept_turns_;  // sent while the outgoing connection was not up
+  int kept_count_ = 0;     // the turns in kept_turns_
+  int written_count_ = 0;  // the turns written on the current connection
+  QTimer reopen_timer_;
+  bool reopening_ = false;  // opened, and not closed by CloseOutgoing(): it comes back by itself
+  bool silent_ = false;     // an attempt after a reported failure, until one connects
+  bool lost_ = false;       // an attempt has failed or the connection closed since it was up
+  QHostAddress rival_address_;  // where the outgoing connection goes: the rival's host
+  bool rival_seen_ = false;     // a connection from it has been accepted
   QByteArray rival_name_;
+  bool resync_taken_ = false;  // TakeResync() has given the current connection's counts
 
   // While a write runs: where the errors its socket reports go, since they are the write's,
   // thrown by it and not signalled.

@@ -23,7 +23,7 @@ QString AsyncSocketErrorText(int error_number) {
   return QStringLiteral("非同期ソケットエラー %1").arg(error_number);
 }
 
-int ErrnoForSocketError(QAbstractSocket::SocketError error, QStringView qt_text) {
+int ErrnoForSocketError(QAbstractSocket::SocketError error, bool sending) {
   using E = QAbstractSocket::SocketError;
   switch (error) {
     case E::ConnectionRefusedError:
@@ -58,15 +58,7 @@ int ErrnoForSocketError(QAbstractSocket::SocketError error, QStringView qt_text)
     case E::OperationError:
       return sys::kInvalidArgument;
     case E::NetworkError:
-      // Qt files several connect failures under NetworkError; its text names the cause.
-      if (qt_text.contains(u"timed out", Qt::CaseInsensitive)) return sys::kTimedOut;
-      if (qt_text.contains(u"Host unreachable", Qt::CaseInsensitive)) return sys::kHostUnreachable;
-      if (qt_text.contains(u"Network unreachable", Qt::CaseInsensitive))
-        return sys::kNetworkUnreachable;
-      if (qt_text.contains(u"already in use", Qt::CaseInsensitive)) return sys::kAddressInUse;
-      // Qt on Windows reports a connection reset or aborted while sending as a failed write.
-      if (qt_text.contains(u"Unable to write", Qt::CaseInsensitive)) return sys::kConnectionReset;
-      return sys::kNetworkDown;
+      return sending ? sys::kSendFailed : sys::kNetworkDown;
     case E::SslHandshakeFailedError:
     case E::SslInternalError:
     case E::SslInvalidUserDataError:
@@ -78,11 +70,10 @@ int ErrnoForSocketError(QAbstractSocket::SocketError error, QStringView qt_text)
   return sys::kOtherError;
 }
 
-int ResolverCodeForLookup(QHostInfo::HostInfoError error, QStringView qt_text) {
+int ResolverCodeForLookup(QHostInfo::HostInfoError error) {
   if (error == QHostInfo::NoError) return EAI_NODATA;
   if (error == QHostInfo::HostNotFound) return sys::kResolverNoName;
-  // Other resolver failures come with the resolver's own text: find the code that has it.
-  return sys::ResolverCodeOfText(qt_text).value_or(EAI_FAIL);
+  return sys::kResolverTryAgain;
 }
 
 }  // namespace markwick

@@ -1,9 +1,11 @@
 // The texts of the link's error boxes, with the operating system's error numbers and texts.
 //
 // Qt reports socket failures as its own error kinds; the boxes show the system's error number
-// and text, so each kind is mapped back to the error number it stands for (errno on Linux,
-// WinSock's on Windows) and a failed name lookup to the resolver's EAI_* code (WinSock's 11001
-// and neighbours on Windows).
+// and text, so each kind is mapped to the error number it stands for (errno on Linux, WinSock's
+// on Windows) and a failed name lookup to the resolver's EAI_* code (WinSock's 11001 and
+// neighbours on Windows). The texts are the system's own (strerror, FormatMessageW), never Qt's.
+// Where Qt files several causes under one kind (a failed connect), the link makes the call
+// itself and has the system's number (system_socket.h).
 #pragma once
 
 #include <QAbstractSocket>
@@ -25,12 +27,13 @@ QString LookupErrorText(int resolver_code);
 // "非同期ソケットエラー <errno>": an error reported by a connection event.
 QString AsyncSocketErrorText(int error_number);
 
-// The system's error number that a Qt socket error stands for. `qt_text` (the socket's errorString)
-// tells apart the causes that Qt reports under one kind, such as NetworkError.
-int ErrnoForSocketError(QAbstractSocket::SocketError error, QStringView qt_text = {});
+// The system's error number that a Qt socket error stands for; `sending` when a send brought it
+// (Qt on Windows reports a reset or aborted connection there as a NetworkError).
+int ErrnoForSocketError(QAbstractSocket::SocketError error, bool sending = false);
 
-// The resolver's code (EAI_*) for a lookup that gave no IPv4 address: its failure, or EAI_NODATA
-// for a name that has IPv6 addresses only (NoError).
-int ResolverCodeForLookup(QHostInfo::HostInfoError error, QStringView qt_text = {});
+// The resolver's code (EAI_*) for a lookup that gave no IPv4 address: a name it does not know
+// (HostNotFound), no answer from the name service (any other failure), or EAI_NODATA for a name
+// that has IPv6 addresses only (NoError).
+int ResolverCodeForLookup(QHostInfo::HostInfoError error);
 
 }  // namespace markwick

@@ -5,7 +5,6 @@
 
 #include <QString>
 #include <QStringView>
-#include <optional>
 
 #ifdef _WIN32
 #include <winsock2.h>
@@ -38,6 +37,8 @@ inline constexpr int kInvalidArgument = WSAEINVAL;
 // system call, are the nearest.
 inline constexpr int kProtocolError = WSAECONNABORTED;
 inline constexpr int kOtherError = WSASYSCALLFAILURE;
+// What Qt calls a NetworkError on sending: WinSock's reset or aborted connection.
+inline constexpr int kSendFailed = WSAECONNRESET;
 #else
 inline constexpr int kConnectionRefused = ECONNREFUSED;
 inline constexpr int kConnectionReset = ECONNRESET;
@@ -56,10 +57,15 @@ inline constexpr int kWouldBlock = EAGAIN;
 inline constexpr int kInvalidArgument = EINVAL;
 inline constexpr int kProtocolError = EPROTO;
 inline constexpr int kOtherError = EIO;
+// What Qt calls a NetworkError on sending: the send failed otherwise than by a reset, which Qt
+// tells apart (RemoteHostClosedError).
+inline constexpr int kSendFailed = ENETDOWN;
 #endif
 
-// The resolver's code for a name it does not know (EAI_NONAME; WSAHOST_NOT_FOUND on Windows).
+// The resolver's code for a name it does not know (EAI_NONAME; WSAHOST_NOT_FOUND on Windows),
+// and for a name service that did not answer (EAI_AGAIN; WSATRY_AGAIN).
 inline constexpr int kResolverNoName = EAI_NONAME;
+inline constexpr int kResolverTryAgain = EAI_AGAIN;
 
 // The system's text for a socket error number, without a trailing line break; may be empty
 // where the system has none (Wine, for some WinSock numbers).
@@ -67,8 +73,5 @@ QString ErrorText(int code);
 
 // The resolver's text for one of its codes.
 QString ResolverText(int code);
-
-// The resolver's code whose text Qt put into a failed lookup's errorString, if any.
-std::optional<int> ResolverCodeOfText(QStringView qt_text);
 
 }  // namespace markwick::system_errors

@@ -19,16 +19,4 @@ QString ErrorText(int code) {
 // The resolver's codes are WinSock error numbers with FormatMessageW's texts.
 QString ResolverText(int code) { return ErrorText(code); }
 
-// Qt puts gai_strerrorW's text, as it comes, into a failed lookup's errorString. An empty text
-// (Wine has none for some codes) tells nothing.
-std::optional<int> ResolverCodeOfText(QStringView qt_text) {
-  if (qt_text.isEmpty()) return std::nullopt;
-  static constexpr int kCodes[] = {EAI_AGAIN,  EAI_FAIL,    EAI_MEMORY,   EAI_NODATA,
-                                   EAI_FAMILY, EAI_SERVICE, EAI_SOCKTYPE, EAI_BADFLAGS};
-  for (int code : kCodes) {
-    if (qt_text == QString::fromWCharArray(gai_strerrorW(code))) return code;
-  }
-  return std::nullopt;
-}
-
 }  // namespace markwick::system_errors

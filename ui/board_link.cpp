@@ -7,6 +7,7 @@
 #include "board_window.h"
 #include "handler_gate.h"
 #include "link/peer_link.h"
+#include "link/resync_message.h"
 #include "score_grid.h"
 #include "start_dialog.h"
 
@@ -16,6 +17,9 @@ namespace {
 // Each role listens on its own port and connects to the other's.
 constexpr quint16 kFirstPlayerPort = 50001;
 constexpr quint16 kSecondPlayerPort = 50100;
+
+const QString kTurnWaitsCaption =
+    QStringLiteral("Markwick = Client = 切断 （記録は接続が戻りしだい送信します）");
 
 }  // namespace
 
@@ -48,7 +52,7 @@ void TForm1::StartLink(PlayerRole role, const QString& rival_host) {
   link_->Listen();
   // In round 1 the first player connects back when the rival's connection arrives, with the
   // names; a match resumed later has no names to exchange, and connects at once.
-  if (!first || engine_->state().RoundNo != 1) link_->OpenOutgoing();
+  if (!first || engine_->RoundNo() != 1) link_->OpenOutgoing();
   rival_host_ = rival_host;
 }
 
@@ -62,7 +66,10 @@ void TForm1::StopLink() {
 
 // A board without a link sends nothing, as a link that was never set up.
 void TForm1::SendTurn(const Turn& turn) {
-  if (link_ != nullptr) link_->SendTurn(turn);
+  if (link_ == nullptr) return;
+  link_->SendTurn(turn);
+  // Kept for the link that comes back: said in the caption until it is back (接続完了).
+  if (link_->TurnsWaitForLink()) setWindowTitle(kTurnWaitsCaption);
 }
 
 void TForm1::ServerSocket1Listen() {
@@ -71,11 +78,20 @@ void TForm1::ServerSocket1Listen() {
 
 void TForm1::ServerSocket1ClientConnect(const QPointer<QTcpSocket>& incoming) {
   setWindowTitle(QStringLiteral("Markwick = Server = 接続中 "));
-  if (engine_->RoundNo() != 1) return;
+  const int round = engine_->RoundNo();
   const bool first = engine_->IsFirstPlayer();
+  // The own name as typed in the start dialog's box of this role, read now.
+  const QString name = first ? main_window_.Edit1->text() : main_window_.Edit2->text();
   try {
-    // The own name as typed in the start dialog's box of this role, read now.
-    link_->SendName(incoming, first ? main_window_.Edit1->text() : main_window_.Edit2->text());
+    if (round == 1 && !link_->CameBack(incoming)) {
+      link_->SendName(incoming, name);
+    } else {
+      // The rival is back, or has come after round 1: the counts with which it sends again the
+      // turn that may have been in flight, in the name's place.
+      link_->SendResync(incoming, name,
+                        {static_cast<int>(sent_turns_.size()), applied_rival_turns_});
+      if (round != 1 && !first) return;
+    }
     if (first) link_->OpenOutgoing();
   } catch (...) {
     // A connection whose set-up failed is not kept: the rival sees it close.
@@ -93,9 +109,31 @@ void TForm1::ClientSocket1Disconnect() {
 }
 
 void TForm1::ClientSocket1Read() {
-  // Only the name is read, in round 1; later bytes stay unread.
-  if (engine_->RoundNo() != 1) return;
-  StringGrid1->SetCell(kRivalColumn, kNameRow, link_->ReadRivalName());
+  // The name in round 1; after it only the counts of a rival that is back, anything else left.
+  const std::optional<ResyncCounts> counts = link_->TakeResync();
+  if (engine_->RoundNo() == 1) {
+    StringGrid1->SetCell(kRivalColumn, kNameRow, link_->ReadRivalName());
+  } else if (!counts && link_->RivalSentName() && !told_new_match_) {
+    told_new_match_ = true;
+    ShowMessage("相手は新しい試合を始めています。この試合の記録は送り直しません");
+    return;
+  }
+  if (counts) Resynchronise(*counts);
+}
+
+// The rival's counts were taken when it accepted this connection, before anything written on
+// it arrived. One own turn that it lacks went out on a connection that was lost: it goes again,
+// that one alone. One of its turns that this board lacks comes the same way from the rival; and
+// its next turn may have been applied here before its counts were read.
+void TForm1::Resynchronise(const ResyncCounts& rival) {
+  const int sent = static_cast<int>(sent_turns_.size());
+  const int lacking = sent - link_->TurnsWrittenOnConnection() - rival.applied;
+  const int coming = rival.sent - applied_rival_turns_;
+  if (lacking < 0 || lacking > 1 || coming < -1 || coming > 1) {
+    ShowMessage("相手と記録の数が合わないため、記録を送り直せません");
+    return;
+  }
+  if (lacking == 1) link_->SendTurn(sent_turns_[rival.applied]);
 }
 
 void TForm1::ServerSocket1ClientRead() {

@@ -5,6 +5,7 @@
 
 #include "board_window.h"
 #include "handler_gate.h"
+#include "match_cues.h"
 #include "match_record.h"
 #include "score_grid.h"
 #include "start_dialog.h"
@@ -21,12 +22,18 @@ void TForm1::StartRecord() {
 
 void TForm1::TurnPlayed(const PlayedTurn& turn) noexcept {
   try {
+    if (turn.first == engine_->IsFirstPlayer()) {
+      sent_turns_.push_back(turn.darts);
+    } else {
+      ++applied_rival_turns_;
+    }
     stats_.Add(turn);
     if (record_ != nullptr) {
       record_->Append(turn, PlayerName(true), PlayerName(false),
                       turn.first == engine_->IsFirstPlayer());
     }
     if (stats_window_ != nullptr) RefreshStats();
+    if (cues_ != nullptr) cues_->TurnPlayed(turn);
   } catch (...) {
     // Out of memory: the STATS and the record are not worth the turn.
   }
@@ -68,6 +75,12 @@ void TForm1::contextMenuEvent(QContextMenuEvent* event) {
             gate().Entry(this, &TForm1::ShowStats));
     connect(context_menu_->addAction(QStringLiteral("戦績")), &QAction::triggered, &main_window_,
             main_window_.gate().Entry(&main_window_, &TForm2::ShowHistory));
+    connect(context_menu_->addAction(QStringLiteral("大画面")), &QAction::triggered, this,
+            gate().Entry(this, &TForm1::ShowBigView));
+    sound_action_ = context_menu_->addAction(QStringLiteral("音声"));
+    sound_action_->setCheckable(true);
+    sound_action_->setChecked(sound_on_);
+    connect(sound_action_, &QAction::toggled, this, gate().Entry(this, &TForm1::SetSoundOn));
   }
   context_menu_->popup(event->globalPos());
 }

@@ -13,12 +13,14 @@
 #include "auto_size_label.h"
 #include "form_font.h"
 #include "handler_gate.h"
+#include "match_cues.h"
 #include "match_record.h"
 #include "message_boxes.h"
 #include "placed.h"
 #include "score_grid.h"
 #include "start_dialog.h"
 #include "state_dump.h"
+#include "system_sound.h"
 #include "utf8_text.h"
 
 namespace markwick {
@@ -122,6 +124,7 @@ HandlerGate& TForm1::gate() { return main_window_.gate(); }
 void TForm1::FormShow() {
   main_window_.hide();
   StartRecord();
+  LoadViewSettings();
 }
 
 void TForm1::FormClose() {
@@ -165,6 +168,7 @@ int ColumnOf(Side side) { return side == Side::Own ? kOwnColumn : kRivalColumn; 
 
 void TForm1::SetName(Side side, std::string_view name) {
   StringGrid1->SetCell(ColumnOf(side), kNameRow, FromUtf8(name));
+  FollowBoard();
 }
 
 std::string TForm1::Name(Side side) const {
@@ -173,13 +177,18 @@ std::string TForm1::Name(Side side) const {
 
 void TForm1::SetMarkSymbol(Side side, int row, std::string_view symbol) {
   StringGrid1->SetCell(ColumnOf(side), GridRowOfTarget(row), FromUtf8(symbol));
+  FollowBoard();
 }
 
 void TForm1::SetScoreText(Side side, std::string_view score) {
   StringGrid1->SetCell(ColumnOf(side), kScoreGridRow, FromUtf8(score));
+  FollowBoard();
 }
 
-void TForm1::SetStatusText(std::string_view text) { Label6->SetCaption(FromUtf8(text)); }
+void TForm1::SetStatusText(std::string_view text) {
+  Label6->SetCaption(FromUtf8(text));
+  FollowBoard();
+}
 
 void TForm1::SetStatusColour(StatusColour colour) {
   QPalette palette = Label6->palette();
@@ -197,7 +206,10 @@ void TForm1::SetStatusColour(StatusColour colour) {
   Label6->setPalette(palette);
 }
 
-void TForm1::SetRoundText(std::string_view text) { Label5->SetCaption(FromUtf8(text)); }
+void TForm1::SetRoundText(std::string_view text) {
+  Label5->SetCaption(FromUtf8(text));
+  FollowBoard();
+}
 
 void TForm1::SetRoundMaxText(std::string_view text) { Label4->SetCaption(FromUtf8(text)); }
 
@@ -206,6 +218,7 @@ void TForm1::SetDartText(int dart, std::string_view text) {
   QLineEdit* box = dart_boxes_.at(static_cast<size_t>(dart));
   const QString shown = FromUtf8(text);
   if (box->text() != shown) box->setText(shown);
+  FollowBoard();
 }
 
 void TForm1::SetSendEnabled(bool enabled) { Button1->setEnabled(enabled); }
@@ -215,6 +228,7 @@ void TForm1::SetSendCaption(std::string_view caption) { Button1->setText(FromUtf
 void TForm1::SetCorrectEnabled(bool enabled) { Button2->setEnabled(enabled); }
 
 void TForm1::ShowMessage(std::string_view text) {
+  FollowBoard();  // a result shows on the big view under its box
   if (!replaying_) ShowMessageBox(FromUtf8(text));
 }
 

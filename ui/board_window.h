@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "engine/board.h"
 #include "engine/match_engine.h"
@@ -27,12 +28,17 @@ class QTcpSocket;
 namespace markwick {
 
 class AutoSizeLabel;
+class BigView;
+class MatchCues;
 class MatchRecord;
 class PeerLink;
 struct RecordContents;
+struct ResyncCounts;
 class ScoreGrid;
 class HandlerGate;
+class SoundSink;
 class StatsWindow;
+class SystemSound;
 class TForm2;
 
 // The role chosen in the start dialog; it decides the ports of the peer link.
@@ -82,6 +88,22 @@ class TForm1 : public QWidget, public Board {
   // outside the grid), and by itself once the match has ended.
   void ShowStats();
   StatsWindow* stats_window() { return stats_window_; }
+  // The big view "大画面" (the context menu's), created when first opened, and its banners.
+  void ShowBigView();
+  BigView* big_view() const;
+  const MatchCues* cues() const { return cues_.get(); }
+  // "音声" in the context menu: the throw line's sounds on or off, kept beside the settings.
+  void SetSoundOn(bool on);
+  bool sound_on() const { return sound_on_; }
+  // The sink the sounds go to while on: the system's player unless another is given.
+  void SetSoundSink(SoundSink* sink);
+
+  // The own turns this board has sent, in the order sent, and how many of the rival's turns it
+  // has applied: what the two sides compare to agree on the turn in flight when a lost link
+  // comes back. Both are filled by TurnPlayed alone, so a match rebuilt by replaying its record
+  // through the engine fills them as the match did.
+  const std::vector<Turn>& sent_turns() const { return sent_turns_; }
+  int applied_rival_turns() const { return applied_rival_turns_; }
 
   // Link events. ServerSocket1Listen runs at once, inside the start action that opens the
   // listener; the others are entered through the handler gate.
@@ -133,11 +155,17 @@ class TForm1 : public QWidget, public Board {
  private:
   void CentreOverMainWindow();
   void CreateLink();
+  void Resynchronise(const ResyncCounts& rival);
   void StartRecord();
   void ShowStatsAtMatchEnd();
   void OpenStats(bool by_itself);
   void RefreshStats();
   QString PlayerName(bool first) const;  // of the player who plays first, or second
+  // The one place where the board's engine events reach the big view and the sounds.
+  void FollowBoard();
+  MatchCues& Cues();
+  void LoadViewSettings();
+  void SaveViewSettings();
   void EnterTypedDart(int32_t multiplier);
   void ShowTypedDigits();
 
@@ -152,6 +180,15 @@ class TForm1 : public QWidget, public Board {
   StatsWindow* stats_window_ = nullptr;  // owned (a child window), created when first shown
   QMenu* context_menu_ = nullptr;        // owned, created at the first right click
   bool stats_shown_at_end_ = false;
+  std::vector<Turn> sent_turns_;
+  int applied_rival_turns_ = 0;
+  bool told_new_match_ = false;  // the rival's name came after round 1: said once
+  // The big view and the sounds, from their first use.
+  std::unique_ptr<MatchCues> cues_;
+  std::unique_ptr<SystemSound> system_sound_;
+  SoundSink* sound_sink_ = nullptr;  // given by a test, else the system's
+  bool sound_on_ = false;
+  QAction* sound_action_ = nullptr;  // in the context menu
   // The digits of the dart being typed, and where they show, created at the first digit.
   QString typed_;
   QLabel* typed_box_ = nullptr;

@@ -2,8 +2,12 @@
 # Two Markwick programs play a short match on a display of their own, driven only by the mouse
 # (and the Return key for message boxes) as two users would.
 #
-#   two_programs.sh [--wine WINE_RUN | --installed] MARKWICK X11_PROBE SHOW_MESSAGE_BOX
-#                   [ARTEFACT_DIR]
+#   two_programs.sh [--second-first] [--wine WINE_RUN | --installed] MARKWICK X11_PROBE
+#                   SHOW_MESSAGE_BOX [ARTEFACT_DIR]
+#
+# With --second-first the second player starts 3 seconds before the first: its connect is
+# refused, which shows one error box; then no other box while it tries again by itself, and
+# once the first player starts the link forms and the match is played as in the right order.
 #
 # With --wine, MARKWICK and SHOW_MESSAGE_BOX are the Windows programs, run by WINE_RUN
 # (tools/wine-run) on Wine's own platform; X11_PROBE is a Linux program as always.
@@ -31,6 +35,11 @@ set -euo pipefail
 
 wine_run=""
 installed=""
+second_first=""
+if [ "${1:-}" = --second-first ]; then
+  second_first=1
+  shift
+fi
 if [ "${1:-}" = --installed ]; then
   installed=1
   shift
@@ -451,28 +460,49 @@ first_board_left=$(board_left $first_left) first_board_top=$(board_top $first_to
 second_board_left=$(board_left $second_left) second_board_top=$(board_top $second_top)
 
 # The first player starts and plays first.
-start_program first
-dialog=$(window_of "$first_pid" '^Markwick: StartGame$')
-geometry_is "$dialog" $first_left $((first_top + client_dy)) $dialog_w $dialog_h
-click $((first_left + 4 + 292 + 38)) $((first_top + client_dy + 4 + 12 + 12)) # "先攻いきます"
-first_board=$(window_of "$first_pid" '^Markwick (\[|=)')
-geometry_is "$first_board" "$first_board_left" "$first_board_top" $board_w $board_h
-[ -z "$(visible "$first_pid" '^Markwick: StartGame$')" ] || fail "the first player's dialog is still shown"
-# Nobody has connected yet: the role caption has replaced the listening one.
-caption_is "$first_board" "Markwick [先攻]" ||
-  fail "first player's caption $(show_caption "$first_board"), not [Markwick [先攻]]"
-check_settings first "after 先攻いきます"
-wait_for "the first player's status line to turn blue" status_is first blue
+start_first() {
+  start_program first
+  dialog=$(window_of "$first_pid" '^Markwick: StartGame$')
+  geometry_is "$dialog" $first_left $((first_top + client_dy)) $dialog_w $dialog_h
+  click $((first_left + 4 + 292 + 38)) $((first_top + client_dy + 4 + 12 + 12)) # "先攻いきます"
+  first_board=$(window_of "$first_pid" '^Markwick (\[|=)')
+  geometry_is "$first_board" "$first_board_left" "$first_board_top" $board_w $board_h
+  [ -z "$(visible "$first_pid" '^Markwick: StartGame$')" ] || fail "the first player's dialog is still shown"
+  # Nobody has connected yet: the role caption has replaced the listening one.
+  caption_is "$first_board" "Markwick [先攻]" ||
+    fail "first player's caption $(show_caption "$first_board"), not [Markwick [先攻]]"
+  check_settings first "after 先攻いきます"
+  wait_for "the first player's status line to turn blue" status_is first blue
+}
 
 # The second player starts and waits as second: the two connections come up.
-start_program second
-dialog=$(window_of "$second_pid" '^Markwick: StartGame$')
-geometry_is "$dialog" $second_left $((second_top + client_dy)) $dialog_w $dialog_h
-click $((second_left + 4 + 292 + 38)) $((second_top + client_dy + 52 + 16 + 12)) # "後攻待ちます"
-second_board=$(window_of "$second_pid" '^Markwick (\[|=)')
-geometry_is "$second_board" "$second_board_left" "$second_board_top" $board_w $board_h
-[ -z "$(visible "$second_pid" '^Markwick: StartGame$')" ] || fail "the second player's dialog is still shown"
-check_settings second "after 後攻待ちます"
+start_second() {
+  start_program second
+  dialog=$(window_of "$second_pid" '^Markwick: StartGame$')
+  geometry_is "$dialog" $second_left $((second_top + client_dy)) $dialog_w $dialog_h
+  click $((second_left + 4 + 292 + 38)) $((second_top + client_dy + 52 + 16 + 12)) # "後攻待ちます"
+  second_board=$(window_of "$second_pid" '^Markwick (\[|=)')
+  geometry_is "$second_board" "$second_board_left" "$second_board_top" $board_w $board_h
+  [ -z "$(visible "$second_pid" '^Markwick: StartGame$')" ] || fail "the second player's dialog is still shown"
+  check_settings second "after 後攻待ちます"
+}
+
+if [ -n "$second_first" ]; then
+  second_started=$SECONDS
+  # Nobody listens yet: the refusal's error box, once; the tries that follow show nothing.
+  boxes_expected=1
+  start_second
+  box=$(window_of "$second_pid" '^Markwick$')
+  focus "$box"
+  xdotool key Return
+  wait_for "the second player's error box to close" no_box "$second_pid"
+  boxes_expected=0
+  wait_for "3 seconds without another box" eval '((SECONDS - second_started >= 3))'
+  start_first
+else
+  start_first
+  start_second
+fi
 
 linked() {
   caption_is "$first_board" "Markwick = Client = 接続完了" &&

@@ -10,6 +10,7 @@
 #include <QTcpServer>
 #include <QTemporaryDir>
 #include <QtTest>
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -40,6 +41,11 @@ const QString kListening = QStringLiteral("Markwick = Server = 接続待ち");
 const QString kAccepted = QStringLiteral("Markwick = Server = 接続中 ");
 const QString kConnected = QStringLiteral("Markwick = Client = 接続完了");
 const QString kDisconnected = QStringLiteral("Markwick = Client = 切断");
+const QString kTurnWaits =
+    QStringLiteral("Markwick = Client = 切断 （記録は接続が戻りしだい送信します）");
+const QString kNewMatch =
+    QStringLiteral("相手は新しい試合を始めています。この試合の記録は送り直しません");
+const QString kCannotAgree = QStringLiteral("相手と記録の数が合わないため、記録を送り直せません");
 const QString kRunClosed =
     QStringLiteral("不正な記録が何度も届いたため、相手との接続を切断しました.");
 
@@ -169,8 +175,9 @@ class TwoBoardsTest : public QObject {
              (QStringList{kListening, "Markwick [後攻]", kConnected, kAccepted}));
   }
 
-  // The second player first: its connect is refused (one error box) and the link never forms;
-  // the first player then waits with its role caption.
+  // The second player first: its connect is refused (one error box), and it tries again by
+  // itself, so that the link forms once the first player starts: the names are exchanged as
+  // in round 1 and the match is played.
   void setUpInTheWrongOrder() {
     second_->Start(false, "Player2");
     QTRY_COMPARE(answerer_->boxes.size(), 1u);
@@ -179,12 +186,20 @@ class TwoBoardsTest : public QObject {
     QCOMPARE(answerer_->boxes[0].icon, QMessageBox::Critical);
     QCOMPARE(second_->board().windowTitle(), QStringLiteral("Markwick [後攻]"));
     QVERIFY(second_->board().isVisible());
+    const int attempts = PeerOf(second_->board()).OutgoingAttempts();
+    QTRY_VERIFY_WITH_TIMEOUT(PeerOf(second_->board()).OutgoingAttempts() >= attempts + 1, 5000);
 
     first_->Start(true, "Player1");
-    QVERIFY(PeerOf(first_->board()).IsListening());
-    QCOMPARE(first_->board().windowTitle(), QStringLiteral("Markwick [先攻]"));
-    QCOMPARE(PeerOf(first_->board()).IncomingConnections().size(), 0);
-    QCOMPARE(PeerOf(second_->board()).outgoing_state(), markwick::PeerLink::OutgoingState::Closed);
+    QTRY_VERIFY_WITH_TIMEOUT(PeerOf(second_->board()).IsOutgoingConnected(), 5000);
+    QTRY_VERIFY(PeerOf(first_->board()).IsOutgoingConnected());
+    QTRY_COMPARE(first_->RivalName(), QStringLiteral("Player2"));
+    QTRY_COMPARE(second_->RivalName(), QStringLiteral("Player1"));
+    first_->PlayTurn({kTriple20, kSingle19, kMiss});
+    QTRY_VERIFY(second_->state().InputOpen);
+    QCOMPARE(second_->state().r_MarkCount[0], 3);
+    second_->PlayTurn({kSingle19, kMiss, kMiss});
+    QTRY_COMPARE(first_->state().RoundNo, 2);
+    QCOMPARE(first_->state().r_MarkCount[1], 1);
     QCOMPARE(answerer_->boxes.size(), 1u);
   }
 
@@ -407,8 +422,9 @@ class TwoBoardsTest : public QObject {
     QCOMPARE(QApplication::activeWindow(), &second_->board());
   }
 
-  // The rival closes its program mid-match: the caption shows the disconnect, and the next send
-  // fails with a clear error instead of losing the turn; the turn stays ready to send.
+  // The rival closes its program mid-match: the caption shows the disconnect; the next send
+  // keeps its turn, says so in the caption, and shows no box. A rival that starts a new match
+  // instead gets the kept turn, and the board says once that the match cannot be resumed.
   void rivalClosesItsProgram() {
     StartBoth("Player1", "Player2");
     if (QTest::currentTestFailed()) return;
@@ -424,13 +440,73 @@ class TwoBoardsTest : public QObject {
     QCOMPARE(first_->board().Label6->text(), QStringLiteral("記録入力受付中"));
 
     first_->PlayTurn({kTriple20, kMiss, kMiss});
-    QCOMPARE(answerer_->boxes.size(), 1u);
-    QCOMPARE(answerer_->boxes[0].text,
-             QStringLiteral("相手との接続が切れているため、記録を送信できませんでした."));
-    QCOMPARE(answerer_->boxes[0].icon, QMessageBox::Critical);
-    QVERIFY(first_->state().InputOpen);
-    QVERIFY(first_->board().Button1->isEnabled());
-    QVERIFY(!first_->board().Button2->isEnabled());
+    QVERIFY(answerer_->boxes.empty());
+    QCOMPARE(first_->board().windowTitle(), kTurnWaits);
+    QVERIFY(!first_->state().InputOpen);
+    QCOMPARE(first_->board().Label6->text(), QStringLiteral("相手入力待ち"));
+
+    second_ = std::make_unique<Program>();
+    QVERIFY(second_->Show());
+    second_->Start(false, "Player3");
+    // The new program is told that the counts of the old match cannot agree with its own.
+    QTRY_COMPARE_WITH_TIMEOUT(answerer_->boxes.size(), 2u, 5000);
+    std::vector<QString> texts = answerer_->Texts();
+    std::sort(texts.begin(), texts.end());
+    QCOMPARE(texts, (std::vector<QString>{kCannotAgree, kNewMatch}));
+    QTRY_VERIFY(second_->state().InputOpen);  // the kept turn went out once the link was back
+    QCOMPARE(first_->board().windowTitle(), kConnected);
+    QCOMPARE(first_->RivalName(), QStringLiteral("Player2"));
+  }
+
+  // After a lost link the programs agree on the turn that may have been in flight. The second
+  // program against a scripted first player: both connections are lost after round 1 and come
+  // back; the second sends its counts (1 sent, 1 applied) on the connection it accepts, reads
+  // the rival's on its own, and sends its last turn again only when the rival lacks it.
+  void resynchronisesAfterALostLink_data() {
+    QTest::addColumn<QByteArray>("rival_says");
+    QTest::addColumn<bool>("sent_again");
+    QTest::addColumn<QString>("box");
+    const auto counts = [](const char* tail) { return QByteArray("Player1\0", 8) + tail; };
+    QTest::newRow("the rival lacks the last turn") << counts("MWSYNC,1,0,") << true << QString();
+    QTest::newRow("nothing lacking") << counts("MWSYNC,1,1,") << false << QString();
+    QTest::newRow("the rival's turn is lacking") << counts("MWSYNC,2,1,") << false << QString();
+    QTest::newRow("counts that cannot agree") << counts("MWSYNC,5,0,") << false << kCannotAgree;
+    QTest::newRow("a bare name: a new match") << QByteArray("Player1") << false << kNewMatch;
+  }
+  void resynchronisesAfterALostLink() {
+    QFETCH(QByteArray, rival_says);
+    QFETCH(bool, sent_again);
+    QFETCH(QString, box);
+    std::unique_ptr<RivalConnection> rival = StartAgainstScriptedRival();
+    QVERIFY(rival);
+    rival->Send("20,19,0,3,1,0,");
+    QTRY_VERIFY(second_->state().InputOpen);
+    second_->PlayTurn({kSingle19, kMiss, kMiss});
+    const QByteArray own_turn = "19,0,0,1,0,0,";
+    QTRY_COMPARE(scripted_listener_->received, own_turn);
+
+    // Both connections are lost; the second program's comes back by itself.
+    const QPointer<QTcpSocket> lost = scripted_listener_->accepted;
+    lost->abort();
+    rival->socket.abort();
+    QTRY_VERIFY_WITH_TIMEOUT(scripted_listener_->accepted != lost, 5000);
+    rival = std::make_unique<RivalConnection>(50100);
+    const QByteArray own_counts("Player2\0MWSYNC,1,1,", 19);
+    QTRY_COMPARE(rival->received, own_counts);
+
+    scripted_listener_->accepted->write(rival_says);
+    if (!box.isEmpty()) QTRY_COMPARE(answerer_->Texts(), std::vector<QString>{box});
+    // A rival that lacks the turn waits for it; one that has it may play on at once, and its
+    // next turn may be applied before its counts are read.
+    if (sent_again) QTRY_COMPARE(scripted_listener_->received, own_turn + own_turn);
+    // The rival's turn of round 2, then the second's: nothing else went out between.
+    rival->Send("25,0,0,1,0,0,");
+    QTRY_COMPARE(second_->state().r_MarkCount[6], 1);
+    second_->PlayTurn({kTriple20, kMiss, kMiss});
+    const QByteArray next_turn = "20,0,0,3,0,0,";
+    QTRY_COMPARE(scripted_listener_->received,
+                 own_turn + (sent_again ? own_turn : QByteArray()) + next_turn);
+    QCOMPARE(answerer_->Texts(), box.isEmpty() ? std::vector<QString>{} : std::vector{box});
   }
 
   // A malformed message, then a good turn that arrives while its error box is still open: once

@@ -212,7 +212,7 @@ class StatsAndRecordTest : public QObject {
     QVERIFY(right_click(markwick::testing::CellCentre(board, 3, 1)) == nullptr);
     QMenu* menu = right_click(QPoint(240, 174));
     QVERIFY(menu != nullptr && menu->isVisible());
-    QCOMPARE(menu->actions().size(), 2);
+    QCOMPARE(menu->actions().size(), 4);  // beside the big view and the sound
     QCOMPARE(menu->actions()[0]->text(), QStringLiteral("成績"));
     QCOMPARE(menu->actions()[1]->text(), QStringLiteral("戦績"));
     menu->actions()[0]->trigger();
