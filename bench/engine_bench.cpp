@@ -15,23 +15,9 @@ using namespace markwick;
 namespace {
 
 // A board that shows nothing; a sent Turn text is kept for the caller to deliver.
-class QuietBoard : public Board {
+class QuietBoard : public SilentBoard {
  public:
-  void SetName(Side, std::string_view) override {}
-  std::string Name(Side) const override { return {}; }
-  void SetMarkSymbol(Side, int, std::string_view) override {}
-  void SetScoreText(Side, std::string_view) override {}
-  void SetStatusText(std::string_view) override {}
-  void SetStatusColour(StatusColour) override {}
-  void SetRoundText(std::string_view) override {}
-  void SetRoundMaxText(std::string_view) override {}
-  void SetDartText(int, std::string_view) override {}
-  void SetSendEnabled(bool) override {}
-  void SetSendCaption(std::string_view) override {}
-  void SetCorrectEnabled(bool) override {}
-  void ShowMessage(std::string_view) override {}
   void SendTurn(const Turn& turn) override { outbox = ComposeTurn(turn); }
-  void TurnPlayed(const PlayedTurn&) noexcept override {}
 
   std::string outbox;
 };

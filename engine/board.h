@@ -47,4 +47,25 @@ class Board {
   virtual void TurnPlayed(const PlayedTurn& turn) noexcept = 0;
 };
 
+// A board that shows nothing and sends nothing, for an engine whose judgement alone is wanted
+// (a replayed record, a benchmark); a caller overrides what it wants to see.
+class SilentBoard : public Board {
+ public:
+  void SetName(Side, std::string_view) override {}
+  std::string Name(Side) const override { return {}; }
+  void SetMarkSymbol(Side, int, std::string_view) override {}
+  void SetScoreText(Side, std::string_view) override {}
+  void SetStatusText(std::string_view) override {}
+  void SetStatusColour(StatusColour) override {}
+  void SetRoundText(std::string_view) override {}
+  void SetRoundMaxText(std::string_view) override {}
+  void SetDartText(int, std::string_view) override {}
+  void SetSendEnabled(bool) override {}
+  void SetSendCaption(std::string_view) override {}
+  void SetCorrectEnabled(bool) override {}
+  void ShowMessage(std::string_view) override {}
+  void SendTurn(const Turn&) override {}
+  void TurnPlayed(const PlayedTurn&) noexcept override {}
+};
+
 }  // namespace markwick

@@ -67,26 +67,6 @@ void ReplayRivalTurn(MatchEngine& engine, const PlayedTurn& turn) {
   if (engine.state().r_MarkCount[kScoreRow] != turn.score) Fail(turn, "得点が記録と違います");
 }
 
-// A board that shows nothing and sends nothing: the engine's judgement alone is wanted.
-class SilentBoard final : public Board {
- public:
-  void SetName(Side, std::string_view) override {}
-  std::string Name(Side) const override { return {}; }
-  void SetMarkSymbol(Side, int, std::string_view) override {}
-  void SetScoreText(Side, std::string_view) override {}
-  void SetStatusText(std::string_view) override {}
-  void SetStatusColour(StatusColour) override {}
-  void SetRoundText(std::string_view) override {}
-  void SetRoundMaxText(std::string_view) override {}
-  void SetDartText(int, std::string_view) override {}
-  void SetSendEnabled(bool) override {}
-  void SetSendCaption(std::string_view) override {}
-  void SetCorrectEnabled(bool) override {}
-  void ShowMessage(std::string_view) override {}
-  void SendTurn(const Turn&) override {}
-  void TurnPlayed(const PlayedTurn&) noexcept override {}
-};
-
 }  // namespace
 
 void ReplayTurns(MatchEngine& engine, const std::vector<PlayedTurn>& turns) {

@@ -26,14 +26,14 @@ class PulseBackend : public SystemSound::Backend {
     if (stop_ || !Load()) return false;
     const std::optional<WavSamples> wav = ReadWav(file);
     if (!wav) return false;
-    pa_sample_spec spec{};
-    spec.format = wav->bits == 16 ? PA_SAMPLE_S16LE : PA_SAMPLE_U8;
-    spec.rate = wav->rate;
-    spec.channels = static_cast<uint8_t>(wav->channels);
+    pa_sample_spec sample{};
+    sample.format = wav->bits == 16 ? PA_SAMPLE_S16LE : PA_SAMPLE_U8;
+    sample.rate = wav->rate;
+    sample.channels = static_cast<uint8_t>(wav->channels);
     const size_t frame = static_cast<size_t>(wav->channels) * (wav->bits / 8);
     const size_t piece = frame * wav->rate * kPieceMilliseconds / 1000;
-    if (stream_ != nullptr && (spec.format != spec_.format || spec.rate != spec_.rate ||
-                               spec.channels != spec_.channels)) {
+    if (stream_ != nullptr && (sample.format != playing_.format || sample.rate != playing_.rate ||
+                               sample.channels != playing_.channels)) {
       Close();
     }
     if (stream_ == nullptr) {
@@ -44,10 +44,10 @@ class PulseBackend : public SystemSound::Backend {
       attr.minreq = static_cast<uint32_t>(-1);
       attr.fragsize = static_cast<uint32_t>(-1);
       int error = 0;
-      stream_ = new_(nullptr, "Markwick", PA_STREAM_PLAYBACK, nullptr, "Markwick", &spec, nullptr,
+      stream_ = new_(nullptr, "Markwick", PA_STREAM_PLAYBACK, nullptr, "Markwick", &sample, nullptr,
                      &attr, &error);
       if (stream_ == nullptr) return false;
-      spec_ = spec;
+      playing_ = sample;
     }
     const char* data = wav->data.constData();
     size_t left = static_cast<size_t>(wav->data.size());
@@ -96,7 +96,7 @@ class PulseBackend : public SystemSound::Backend {
   decltype(&pa_simple_drain) drain_ = nullptr;
   decltype(&pa_simple_free) free_ = nullptr;
   pa_simple* stream_ = nullptr;
-  pa_sample_spec spec_{};
+  pa_sample_spec playing_{};
   std::atomic<bool> stop_{false};
 };
 
