@@ -68,6 +68,7 @@ constexpr int kPartialWaitMs = 1000;
 constexpr int kListenBacklog = 5;
 // As long as Qt's own connect waits.
 constexpr int kConnectTimeoutMs = 30000;
+constexpr int kConnectPollMs = 100;
 // Between the end of an attempt and the next one: within one to two seconds.
 constexpr int kReopenMs = 1500;
 
@@ -96,6 +97,10 @@ PeerLink::PeerLink(QObject* parent) : QObject(parent), server_(new QTcpServer(th
   connect_timer_.setInterval(kConnectTimeoutMs);
   connect(&connect_timer_, &QTimer::timeout, this,
           [this] { FinishConnect(system_errors::kTimedOut); });
+  // Windows' dispatcher may never report a refused connect to the write notifier (Wine's does
+  // not), so the outcome is also asked for now and then.
+  connect_poll_.setInterval(kConnectPollMs);
+  connect(&connect_poll_, &QTimer::timeout, this, &PeerLink::CheckConnect);
   reopen_timer_.setSingleShot(true);
   reopen_timer_.setInterval(kReopenMs);
   connect(&reopen_timer_, &QTimer::timeout, this, &PeerLink::Reopen);
@@ -448,11 +453,15 @@ void PeerLink::StartConnect(const QHostAddress& address) {
     return;
   }
   connect_notifier_ = new QSocketNotifier(connect_descriptor_, QSocketNotifier::Write, this);
-  connect(connect_notifier_, &QSocketNotifier::activated, this, [this] {
-    const int outcome = system_socket::ConnectOutcome(connect_descriptor_);
-    if (outcome != system_socket::kStillConnecting) FinishConnect(outcome);
-  });
+  connect(connect_notifier_, &QSocketNotifier::activated, this, &PeerLink::CheckConnect);
   connect_timer_.start();
+  connect_poll_.start();
+}
+
+void PeerLink::CheckConnect() {
+  if (connect_descriptor_ == system_socket::kNoDescriptor) return;
+  const int outcome = system_socket::ConnectOutcome(connect_descriptor_);
+  if (outcome != system_socket::kStillConnecting) FinishConnect(outcome);
 }
 
 void PeerLink::FinishConnect(int error) {
@@ -475,6 +484,7 @@ void PeerLink::FinishConnect(int error) {
 
 void PeerLink::AbandonConnect() {
   connect_timer_.stop();
+  connect_poll_.stop();
   if (QSocketNotifier* notifier = std::exchange(connect_notifier_, nullptr)) {
     notifier->setEnabled(false);  // before its descriptor closes or goes to the socket
     notifier->disconnect(this);

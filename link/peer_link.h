@@ -192,6 +192,7 @@ class PeerLink : public QObject {
   void OnLookupDone(const QHostInfo& info);
   void Reopen();
   void Keep(const QByteArray& bytes);
+  void CheckConnect();
   void FinishConnect(int error);
   void AbandonConnect();
   void OnOutgoingReadyRead();
@@ -220,6 +221,7 @@ class PeerLink : public QObject {
   qintptr connect_descriptor_ = -1;  // while Connecting, until the socket takes it
   QSocketNotifier* connect_notifier_ = nullptr;
   QTimer connect_timer_;
+  QTimer connect_poll_;    // asks how the connect went: not every dispatcher reports a failure
   QByteArray kept_turns_;  // sent while the outgoing connection was not up
   int kept_count_ = 0;     // the turns in kept_turns_
   int written_count_ = 0;  // the turns written on the current connection

@@ -30,21 +30,29 @@ qintptr StartConnect(quint32 ipv4, quint16 port, int& error) {
   return static_cast<qintptr>(s);
 }
 
+// WinSock reports a failed connect in select()'s exception set, and only after that select()
+// does SO_ERROR reliably hold its number (Wine's reads 0 before it).
 int ConnectOutcome(qintptr descriptor) {
   const SOCKET s = static_cast<SOCKET>(descriptor);
+  fd_set writable;
+  fd_set failed;
+  FD_ZERO(&writable);
+  FD_ZERO(&failed);
+  FD_SET(s, &writable);
+  FD_SET(s, &failed);
+  timeval no_wait{};
+  if (::select(0, nullptr, &writable, &failed, &no_wait) == SOCKET_ERROR) {
+    return ::WSAGetLastError();
+  }
   int error = 0;
   int size = sizeof error;
   if (::getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &size) != 0) {
     return ::WSAGetLastError();
   }
+  if (FD_ISSET(s, &failed)) return error != 0 ? error : WSAENOTCONN;
   if (error != 0) return error;
-  sockaddr_in peer{};
-  int peer_size = sizeof peer;
-  if (::getpeername(s, reinterpret_cast<sockaddr*>(&peer), &peer_size) != 0) {
-    const int failure = ::WSAGetLastError();
-    return failure == WSAENOTCONN ? kStillConnecting : failure;
-  }
-  return 0;
+  if (FD_ISSET(s, &writable)) return 0;
+  return kStillConnecting;
 }
 
 void Close(qintptr descriptor) { ::closesocket(static_cast<SOCKET>(descriptor)); }

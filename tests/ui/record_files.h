@@ -37,13 +37,19 @@ inline QByteArray RecordBytes(const QString& folder, const std::vector<PlayedTur
                               const QString& second = QStringLiteral("花子"),
                               const QString& address = QStringLiteral("192.168.1.20")) {
   static int minute = 0;  // a file name of its own for each
-  MatchRecord record(folder, QDateTime(QDate(2026, 11, 1), QTime(10, minute++ % 60)), address);
-  for (const PlayedTurn& turn : turns) record.Append(turn, first, second, turn.first == own_first);
-  QFile file(record.path());
+  QString path;
+  {
+    // The record keeps its file open; Windows removes no open file.
+    MatchRecord record(folder, QDateTime(QDate(2026, 11, 1), QTime(10, minute++ % 60)), address);
+    for (const PlayedTurn& turn : turns)
+      record.Append(turn, first, second, turn.first == own_first);
+    path = record.path();
+  }
+  QFile file(path);
   if (!file.open(QIODevice::ReadOnly)) return {};
   QByteArray bytes = file.readAll();
   file.close();
-  QFile::remove(record.path());
+  if (!QFile::remove(path)) return {};
   return bytes;
 }
 
