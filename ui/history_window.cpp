@@ -51,6 +51,9 @@ QTableWidget* Table(const QStringList& headings, QWidget* parent) {
   table->setWordWrap(false);
   table->verticalHeader()->setDefaultSectionSize(table->fontMetrics().height() + 6);
   table->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+  // Widths from the first rows: measuring the texts of a thousand matches costs more than the
+  // rest of the window, and the later rows hold texts of the same kinds.
+  table->horizontalHeader()->setResizeContentsPrecision(100);
   return table;
 }
 

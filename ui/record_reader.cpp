@@ -42,47 +42,62 @@ RecordContents Unreadable(const QString& reason) {
 std::optional<std::vector<QStringList>> SplitRows(QStringView text, QString& reason) {
   std::vector<QStringList> rows;
   QStringList row;
-  QString field;
-  bool quoted = false;       // inside a quoted field
-  bool after_quote = false;  // a quoted field has ended; a separator or line end must follow
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    const QChar c = text[i];
-    if (quoted) {
-      if (c != u'"') {
-        field += c;
-      } else if (i + 1 < text.size() && text[i + 1] == u'"') {
-        field += c;
-        ++i;
-      } else {
-        quoted = false;
-        after_quote = true;
-      }
-      continue;
-    }
-    const bool line_end = c == u'\n' || (c == u'\r' && i + 1 < text.size() && text[i + 1] == u'\n');
-    if (c == u',' || line_end) {
-      row << field;
-      field.clear();
-      after_quote = false;
-      if (line_end) {
-        if (c == u'\r') ++i;
-        rows.push_back(std::move(row));
-        row = {};
-        if (static_cast<qsizetype>(rows.size()) > kMaxRows) {
-          reason = QStringLiteral("行が多すぎます（1 試合は多くて %1 行）").arg(kMaxRows);
+  row.reserve(kNineColumns);
+  const qsizetype size = text.size();
+  qsizetype i = 0;
+  while (i < size) {
+    // One field, then what ends it: a separator or a line end. Unquoted fields are taken
+    // whole, quoted ones in the pieces between their doubled quotes.
+    QString field;
+    if (text[i] == u'"') {
+      ++i;
+      for (;;) {
+        const qsizetype quote = text.indexOf(u'"', i);
+        if (quote < 0) {
+          reason = QStringLiteral("最後の行が途中で切れています");
           return std::nullopt;
         }
+        field += text.sliced(i, quote - i);
+        i = quote + 1;
+        if (i < size && text[i] == u'"') {
+          field += u'"';
+          ++i;
+          continue;
+        }
+        break;
       }
-    } else if (after_quote) {
-      reason = QStringLiteral("%1 行目: 引用符で閉じた欄の後に文字があります").arg(rows.size() + 1);
-      return std::nullopt;
-    } else if (c == u'"' && field.isEmpty()) {
-      quoted = true;
+      if (i < size && text[i] != u',' && text[i] != u'\n' &&
+          !(text[i] == u'\r' && i + 1 < size && text[i + 1] == u'\n')) {
+        reason =
+            QStringLiteral("%1 行目: 引用符で閉じた欄の後に文字があります").arg(rows.size() + 1);
+        return std::nullopt;
+      }
     } else {
-      field += c;
+      qsizetype end = i;
+      while (end < size && text[end] != u',' && text[end] != u'\n' &&
+             !(text[end] == u'\r' && end + 1 < size && text[end + 1] == u'\n')) {
+        ++end;
+      }
+      field = text.sliced(i, end - i).toString();
+      i = end;
+    }
+    row << std::move(field);
+    if (i == size) break;  // no line end after the last field
+    if (text[i] == u',') {
+      ++i;
+      if (i == size) break;  // a separator ends the text: the row is cut short
+      continue;
+    }
+    i += text[i] == u'\r' ? 2 : 1;
+    rows.push_back(std::move(row));
+    row = {};
+    row.reserve(kNineColumns);
+    if (static_cast<qsizetype>(rows.size()) > kMaxRows) {
+      reason = QStringLiteral("行が多すぎます（1 試合は多くて %1 行）").arg(kMaxRows);
+      return std::nullopt;
     }
   }
-  if (quoted || after_quote || !field.isEmpty() || !row.isEmpty()) {
+  if (!row.isEmpty()) {
     reason = QStringLiteral("最後の行が途中で切れています");
     return std::nullopt;
   }
