@@ -6,6 +6,7 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStaticText>
+#include <QStyle>
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
 
@@ -18,8 +19,8 @@ constexpr int kMaxLaidTexts = 256;  // more than the grid ever shows at once
 
 }  // namespace
 
-// Draws one cell: its background, its text centred at the top and cut at the cell's edges, and
-// the focus frame around the current cell while the grid has the focus.
+// Draws one cell: its background, its text centred at the top and cut at the cell's edges, the
+// focus frame around the current cell while the grid has the focus, and its grid lines.
 class CellPainter : public QStyledItemDelegate {
  public:
   explicit CellPainter(ScoreGrid* grid) : QStyledItemDelegate(grid), grid_(grid) {}
@@ -30,10 +31,17 @@ class CellPainter : public QStyledItemDelegate {
     const bool focused = grid_->hasFocus();
     const bool highlighted = current && !focused;
     const QPalette& palette = grid_->palette();
-    const QRect cell = option.rect;
+    // The cell's own pixels, then its grid line at the right and at the bottom, drawn here in
+    // the style's grid colour: the view's own grid lines cost more than the cells' texts.
+    const QRect cell = option.rect.adjusted(0, 0, -kGridLine, -kGridLine);
     const QString text = index.data(Qt::DisplayRole).toString();
 
     painter->save();
+    const QColor line = QColor::fromRgba(static_cast<QRgb>(
+        grid_->style()->styleHint(QStyle::SH_Table_GridLineColor, &option, grid_)));
+    painter->fillRect(QRect(cell.right() + 1, option.rect.top(), kGridLine, option.rect.height()),
+                      line);
+    painter->fillRect(QRect(option.rect.left(), cell.bottom() + 1, cell.width(), kGridLine), line);
     painter->fillRect(
         cell, palette.color(QPalette::Active, highlighted ? QPalette::Highlight : QPalette::Base));
     if (!text.isEmpty()) {
@@ -115,8 +123,7 @@ ScoreGrid::ScoreGrid(int cols, int rows, int default_width, int row_height, QWid
   setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
   setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
   setFrameShape(QFrame::NoFrame);
-  setShowGrid(true);
-  setGridStyle(Qt::SolidLine);
+  setShowGrid(false);  // the cells draw their lines
   setWordWrap(false);
   setEditTriggers(QAbstractItemView::NoEditTriggers);
   setSelectionMode(QAbstractItemView::SingleSelection);
