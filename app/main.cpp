@@ -25,9 +25,11 @@ int main(int argc, char* argv[]) {
   markwick::InstallFormFont();  // before the first font is resolved
 
   // Every window's icon, the dartboard of the desktop entry; that entry's name lets Wayland
-  // desktops match the windows to it.
+  // desktops match the windows to it. The sizes of title bars and task bars only: each is
+  // decoded before the first window shows, and the two larger ones cost more than the rest;
+  // window switchers take the desktop entry's icon, as Windows takes Markwick.exe's.
   QIcon icon;
-  for (const int size : {16, 24, 32, 48, 64, 128}) {
+  for (const int size : {16, 24, 32, 48}) {
     icon.addFile(QStringLiteral(":/markwick/icon/markwick-%1.png").arg(size), QSize(size, size));
   }
   QApplication::setWindowIcon(icon);

@@ -66,6 +66,8 @@ QString FileNamePart(const QString& name) {
 
 // A text field: quoted when it holds a separator, a quote or a line break; a text that a
 // spreadsheet would take for a formula (a rival's name may be anything) is kept as text.
+constexpr qint64 kHeaderLimit = 256;  // the header line is far shorter
+
 QString CsvText(QString text) {
   if (!text.isEmpty() && QStringView(u"=+-@\t\r").contains(text.front())) text.prepend(u'\'');
   if (text.contains(u',') || text.contains(u'"') || text.contains(u'\n') || text.contains(u'\r')) {
@@ -75,18 +77,19 @@ QString CsvText(QString text) {
 }
 
 QByteArray Rows(const PlayedTurn& turn, const QString& player, bool own,
-                const QString& rival_address) {
+                const QString& rival_address, bool seven_columns) {
   QString rows;
   for (size_t k = 0; k < 3; ++k) {
-    const QStringList fields = {QString::number(turn.round),
-                                CsvText(player),
-                                QString::number(k + 1),
-                                QString::number(turn.darts.targets[k]),
-                                QString::number(turn.darts.marks[k]),
-                                CsvText(FromUtf8(turn.texts[k])),
-                                QString::number(turn.score),
-                                own ? QStringLiteral("自分") : QStringLiteral("相手"),
-                                CsvText(rival_address)};
+    QStringList fields = {QString::number(turn.round),
+                          CsvText(player),
+                          QString::number(k + 1),
+                          QString::number(turn.darts.targets[k]),
+                          QString::number(turn.darts.marks[k]),
+                          CsvText(FromUtf8(turn.texts[k])),
+                          QString::number(turn.score),
+                          own ? QStringLiteral("自分") : QStringLiteral("相手"),
+                          CsvText(rival_address)};
+    if (seven_columns) fields.resize(7);
     rows += fields.join(u',') + QStringLiteral("\r\n");
   }
   return rows.toUtf8();
@@ -119,7 +122,7 @@ void MatchRecord::Append(const PlayedTurn& turn, const QString& first, const QSt
                          bool own) {
   if (!failure_.isEmpty()) return;
   if (!file_.isOpen() && !(continuing_ ? Reopen() : Create(first, second))) return;
-  Write(Rows(turn, turn.first ? first : second, own, rival_address_));
+  Write(Rows(turn, turn.first ? first : second, own, rival_address_, seven_columns_));
 }
 
 bool MatchRecord::Create(const QString& first, const QString& second) {
@@ -148,8 +151,9 @@ bool MatchRecord::Reopen() {
   bool line_open = false;
   {
     QFile read(file_.fileName());
-    if (read.open(QIODevice::ReadOnly) && read.size() > 0 && read.seek(read.size() - 1)) {
-      line_open = read.read(1) != "\n";
+    if (read.open(QIODevice::ReadOnly)) {
+      seven_columns_ = read.readLine(kHeaderLimit).count(',') == 6;
+      if (read.size() > 0 && read.seek(read.size() - 1)) line_open = read.read(1) != "\n";
     }
   }
   if (!file_.open(QIODevice::WriteOnly | QIODevice::Append)) {

@@ -40,7 +40,7 @@ class MatchRecord {
   // against the rival at rival_address (empty for a board without a link).
   MatchRecord(QString folder, QDateTime started, QString rival_address = {});
   // The record of a match resumed after a restart: its turns go on at the end of the record
-  // file at path, which holds the turns played before.
+  // file at path, which holds the turns played before, in the columns of its header.
   static std::unique_ptr<MatchRecord> Continuing(const QString& path, QString rival_address);
 
   // Appends the turn's darts; first and second are the players' names, own whether the turn
@@ -60,7 +60,8 @@ class MatchRecord {
   QDateTime started_;
   QString rival_address_;
   QFile file_;
-  bool continuing_ = false;  // file_ names the record to go on with
+  bool continuing_ = false;     // file_ names the record to go on with
+  bool seven_columns_ = false;  // a record of before the side and the address, continued
   QString failure_;
 };
 

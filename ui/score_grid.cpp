@@ -1,9 +1,11 @@
 #include "score_grid.h"
 
+#include <QHash>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
+#include <QStaticText>
 #include <QStyledItemDelegate>
 #include <QWheelEvent>
 
@@ -12,7 +14,7 @@ namespace {
 
 constexpr int kGridLine = 1;
 
-constexpr int kTextFlags = Qt::AlignHCenter | Qt::AlignTop | Qt::TextSingleLine;
+constexpr int kMaxLaidTexts = 256;  // more than the grid ever shows at once
 
 }  // namespace
 
@@ -32,14 +34,19 @@ class CellPainter : public QStyledItemDelegate {
     const QString text = index.data(Qt::DisplayRole).toString();
 
     painter->save();
-    painter->setClipRect(cell);
     painter->fillRect(
         cell, palette.color(QPalette::Active, highlighted ? QPalette::Highlight : QPalette::Base));
     if (!text.isEmpty()) {
       painter->setFont(grid_->font());
       painter->setPen(palette.color(QPalette::Active,
                                     highlighted ? QPalette::HighlightedText : QPalette::Text));
-      painter->drawText(cell, kTextFlags, text);
+      const QStaticText& laid = LaidOut(text);
+      // Cut at the cell's edges; a text that fits needs no clip, which costs as much as it.
+      if (laid.size().width() > cell.width() || laid.size().height() > cell.height()) {
+        painter->setClipRect(cell);
+      }
+      painter->drawStaticText(
+          QPointF(cell.left() + (cell.width() - laid.size().width()) / 2, cell.top()), laid);
     }
     if (current && focused) {
       QPen dotted(palette.color(QPalette::Active, QPalette::Text), 1, Qt::DotLine);
@@ -51,7 +58,26 @@ class CellPainter : public QStyledItemDelegate {
   }
 
  private:
+  // Each text laid out once: a click that moves the focus repaints every cell, and laying out
+  // their texts again would cost more than the rest of a turn. The grid shows few texts.
+  const QStaticText& LaidOut(const QString& text) const {
+    if (laid_font_ != grid_->font() || laid_.size() >= kMaxLaidTexts) {
+      laid_.clear();
+      laid_font_ = grid_->font();
+    }
+    auto found = laid_.find(text);
+    if (found == laid_.end()) {
+      QStaticText laid(text);
+      laid.setTextFormat(Qt::PlainText);
+      laid.prepare(QTransform(), laid_font_);
+      found = laid_.insert(text, laid);
+    }
+    return *found;
+  }
+
   ScoreGrid* grid_;
+  mutable QFont laid_font_;
+  mutable QHash<QString, QStaticText> laid_;
 };
 
 namespace {

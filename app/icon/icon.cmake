@@ -18,9 +18,9 @@ foreach(size IN LISTS icon_sizes)
   set_source_files_properties(${png} PROPERTIES QT_RESOURCE_ALIAS markwick-${size}.png)
 endforeach()
 
-# The window icon: the sizes of title bars, task bars and window switchers. In markwick_main,
-# whose objects the relink kit ships.
-set(window_icon_sizes 16 24 32 48 64 128)
+# The window icon: the sizes of title bars and task bars. In markwick_main, whose objects the
+# relink kit ships.
+set(window_icon_sizes 16 24 32 48)
 list(TRANSFORM window_icon_sizes REPLACE "(.+)" "${icon_dir}/markwick-\\1.png"
      OUTPUT_VARIABLE window_icon_pngs)
 qt_add_resources(markwick_main markwick_icon PREFIX /markwick/icon FILES ${window_icon_pngs})

@@ -215,6 +215,45 @@ class MatchHistoryTest : public QObject {
     QVERIFY(!engine.state().InputOpen);
   }
 
+  // A match resumed after a restart goes on in its own record, in that record's columns: one
+  // written before the side and the address were kept stays of seven columns, so that it
+  // still reads (and can be resumed again).
+  void continuedRecordKeepsItsColumns_data() {
+    QTest::addColumn<bool>("seven");
+    QTest::newRow("nine columns") << false;
+    QTest::newRow("seven columns") << true;
+  }
+  void continuedRecordKeepsItsColumns() {
+    QFETCH(bool, seven);
+    EnginePair closure;
+    Closure(closure);
+    const std::vector<PlayedTurn>& played = closure.board_a.played;
+    const std::vector<PlayedTurn> before(played.begin(), played.begin() + 3);
+    QList<QByteArray> lines = Lines(RecordBytes(dir_.filePath("written"), before, true));
+    if (seven) {
+      for (QByteArray& line : lines) line = line.split(',').mid(0, 7).join(',');
+    }
+    QTemporaryDir folder;
+    const QString path = folder.filePath("2026-12-09_140927_太郎_花子.csv");
+    QVERIFY(WriteFile(path, Joined(lines)));
+    {
+      const std::unique_ptr<MatchRecord> record =
+          MatchRecord::Continuing(path, QStringLiteral("192.168.1.20"));
+      for (auto turn = played.begin() + 3; turn != played.end(); ++turn) {
+        record->Append(*turn, QStringLiteral("太郎"), QStringLiteral("花子"), turn->first);
+      }
+      QVERIFY2(record->failure().isEmpty(), qPrintable(record->failure()));
+    }
+    QCOMPARE(Listed(JudgeRecord(path)), "太郎 vs 花子 勝ち 60-0 MPR 8.00/1.00 R3");
+    const RecordContents read = ReadRecord(path);
+    QVERIFY(read.turns == played);
+    const QByteArray bytes = [&] {
+      QFile file(path);
+      return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }();
+    for (const QByteArray& line : Lines(bytes)) QCOMPARE(line.count(','), seven ? 6 : 8);
+  }
+
   // The table's edges: each band from its lower edge on, the one below up to a hundredth short.
   void ratingTableAtItsEdges_data() {
     QTest::addColumn<int>("hundredths");
