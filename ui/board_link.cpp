@@ -83,13 +83,20 @@ void TForm1::ServerSocket1ClientConnect(const QPointer<QTcpSocket>& incoming) {
   // The own name as typed in the start dialog's box of this role, read now.
   const QString name = first ? main_window_.Edit1->text() : main_window_.Edit2->text();
   try {
-    if (round == 1 && !link_->CameBack(incoming)) {
+    const bool came_back = link_->CameBack(incoming);
+    // A board resumed from its record may meet a rival that is past round 1, or lacks the turn
+    // that was in flight: it sends its counts on the first connection too.
+    if (round == 1 && !came_back && !resumed_) {
       link_->SendName(incoming, name);
     } else {
       // The rival is back, or has come after round 1: the counts with which it sends again the
       // turn that may have been in flight, in the name's place.
       link_->SendResync(incoming, name,
                         {static_cast<int>(sent_turns_.size()), applied_rival_turns_});
+      if (round == 1 && came_back) {
+        rival_came_back_ = true;
+        ResynchroniseFreshRival();
+      }
       if (round != 1 && !first) return;
     }
     if (first) link_->OpenOutgoing();
@@ -102,6 +109,7 @@ void TForm1::ServerSocket1ClientConnect(const QPointer<QTcpSocket>& incoming) {
 
 void TForm1::ClientSocket1Connect() {
   setWindowTitle(QStringLiteral("Markwick = Client = 接続完了"));
+  fresh_rival_synced_ = false;
 }
 
 void TForm1::ClientSocket1Disconnect() {
@@ -113,6 +121,7 @@ void TForm1::ClientSocket1Read() {
   const std::optional<ResyncCounts> counts = link_->TakeResync();
   if (engine_->RoundNo() == 1) {
     StringGrid1->SetCell(kRivalColumn, kNameRow, link_->ReadRivalName());
+    if (!counts) ResynchroniseFreshRival();
   } else if (!counts && link_->RivalSentName() && !told_new_match_) {
     told_new_match_ = true;
     ShowMessage("相手は新しい試合を始めています。この試合の記録は送り直しません");
@@ -134,6 +143,18 @@ void TForm1::Resynchronise(const ResyncCounts& rival) {
     return;
   }
   if (lacking == 1) link_->SendTurn(sent_turns_[rival.applied]);
+}
+
+// In round 1, a rival that has connected again and answers this board's connection with a bare
+// name has started afresh, with none of this board's turns: one that went on, or resumed its
+// match, sends its counts there. A program that knows no counts never connects again.
+void TForm1::ResynchroniseFreshRival() {
+  if (!rival_came_back_ || fresh_rival_synced_ || !link_->IsOutgoingConnected() ||
+      !link_->RivalSentName()) {
+    return;
+  }
+  fresh_rival_synced_ = true;
+  Resynchronise({0, 0});
 }
 
 void TForm1::ServerSocket1ClientRead() {

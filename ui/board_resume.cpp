@@ -35,6 +35,7 @@ void TForm1::ResumeMatch(const RecordContents& record, const QString& record_pat
   }
   replaying_ = false;
   record_ = MatchRecord::Continuing(record_path, record.rival_address);
+  resumed_ = true;
   StartLink(first ? PlayerRole::First : PlayerRole::Second, record.rival_address);
   setWindowTitle(first ? QStringLiteral("Markwick [先攻]") : QStringLiteral("Markwick [後攻]"));
   show();

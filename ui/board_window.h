@@ -156,6 +156,7 @@ class TForm1 : public QWidget, public Board {
   void CentreOverMainWindow();
   void CreateLink();
   void Resynchronise(const ResyncCounts& rival);
+  void ResynchroniseFreshRival();
   void StartRecord();
   void ShowStatsAtMatchEnd();
   void OpenStats(bool by_itself);
@@ -183,6 +184,11 @@ class TForm1 : public QWidget, public Board {
   std::vector<Turn> sent_turns_;
   int applied_rival_turns_ = 0;
   bool told_new_match_ = false;  // the rival's name came after round 1: said once
+  bool resumed_ = false;         // rebuilt from its record after a restart
+  // Round 1: the rival has connected again, and the turns for a rival started afresh have been
+  // settled on the current outgoing connection.
+  bool rival_came_back_ = false;
+  bool fresh_rival_synced_ = false;
   // The big view and the sounds, from their first use.
   std::unique_ptr<MatchCues> cues_;
   std::unique_ptr<SystemSound> system_sound_;

@@ -509,6 +509,69 @@ class TwoBoardsTest : public QObject {
     QCOMPARE(answerer_->Texts(), box.isEmpty() ? std::vector<QString>{} : std::vector{box});
   }
 
+  // Round 1, the first program against a scripted second player that is lost and connects
+  // again, the first's turn played before the loss (it went out on the lost connection) or while
+  // the rival was away (kept, written when the link is back). The first sends its counts on the
+  // connection it accepts; on its own reopened connection, a rival that answers with a bare name
+  // (a program started afresh) or whose counts lack the turn gets the turn that went out on the
+  // lost connection again; nothing else is sent again.
+  void firstTurnAgainForARivalBackInRoundOne_data() {
+    QTest::addColumn<bool>("turn_before_loss");
+    QTest::addColumn<QByteArray>("rival_says");
+    QTest::addColumn<bool>("sent_again");
+    const auto counts = [](const char* tail) { return QByteArray("Player3\0", 8) + tail; };
+    QTest::newRow("a bare name: started afresh") << true << QByteArray("Player3") << true;
+    QTest::newRow("a bare name, the turn kept meanwhile")
+        << false << QByteArray("Player3") << false;
+    QTest::newRow("counts without the turn") << true << counts("MWSYNC,0,0,") << true;
+    QTest::newRow("counts with the turn") << true << counts("MWSYNC,0,1,") << false;
+  }
+  void firstTurnAgainForARivalBackInRoundOne() {
+    QFETCH(bool, turn_before_loss);
+    QFETCH(QByteArray, rival_says);
+    QFETCH(bool, sent_again);
+    scripted_listener_ = std::make_unique<RivalListener>(50100);
+    first_->Start(true, "Player1");
+    auto rival = std::make_unique<RivalConnection>(50001);
+    QTRY_COMPARE(rival->received, QByteArray("Player1"));
+    QTRY_VERIFY(!scripted_listener_->accepted.isNull());
+    scripted_listener_->accepted->write("Player2");
+    QTRY_COMPARE(first_->RivalName(), QStringLiteral("Player2"));
+    const QByteArray own_turn = "20,0,0,3,0,0,";
+    if (turn_before_loss) {
+      first_->PlayTurn({kTriple20, kMiss, kMiss});
+      QTRY_COMPARE(scripted_listener_->received, own_turn);
+    }
+
+    // The rival's program is gone: both its connections close, and nobody listens for a while.
+    const QPointer<QTcpSocket> lost = scripted_listener_->accepted;
+    scripted_listener_->received.clear();
+    scripted_listener_->server.close();
+    lost->abort();
+    rival->socket.abort();
+    QTRY_COMPARE(first_->board().windowTitle(), kDisconnected);
+    if (!turn_before_loss) {
+      first_->PlayTurn({kTriple20, kMiss, kMiss});
+      QCOMPARE(first_->board().windowTitle(), kTurnWaits);
+    }
+    // Back, listening before it connects again; it greets the first's connection at once.
+    QVERIFY(scripted_listener_->server.listen(QHostAddress::LocalHost, 50100));
+    QObject::connect(&scripted_listener_->server, &QTcpServer::newConnection,
+                     &scripted_listener_->server,
+                     [&] { scripted_listener_->accepted->write(rival_says); });
+    rival = std::make_unique<RivalConnection>(50001);
+    QTRY_COMPARE(rival->received, QByteArray("Player1\0MWSYNC,1,0,", 19));
+    QTRY_COMPARE_WITH_TIMEOUT(first_->RivalName(), QStringLiteral("Player3"), 5000);
+    const QByteArray expected = turn_before_loss && !sent_again ? QByteArray() : own_turn;
+    QTRY_COMPARE(scripted_listener_->received, expected);
+    // The rival's turn of round 1, then the first's of round 2: nothing else went out between.
+    rival->Send("25,0,0,1,0,0,");
+    QTRY_COMPARE(first_->state().r_MarkCount[6], 1);
+    first_->PlayTurn({kSingle19, kMiss, kMiss});
+    QTRY_COMPARE(scripted_listener_->received, expected + "19,0,0,1,0,0,");
+    QCOMPARE(answerer_->Texts(), std::vector<QString>{});
+  }
+
   // A malformed message, then a good turn that arrives while its error box is still open: once
   // the box is closed, the turn is applied.
   void turnArrivingWhileABoxIsOpenIsApplied() {
