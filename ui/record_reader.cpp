@@ -44,6 +44,11 @@ std::optional<std::vector<QStringList>> SplitRows(QStringView text, QString& rea
   QStringList row;
   row.reserve(kNineColumns);
   const qsizetype size = text.size();
+  // Whether a field ends before position at: a separator, a line end or the text's end.
+  const auto field_ends = [&](qsizetype at) {
+    return at == size || text[at] == u',' || text[at] == u'\n' ||
+           (text[at] == u'\r' && at + 1 < size && text[at + 1] == u'\n');
+  };
   qsizetype i = 0;
   while (i < size) {
     // One field, then what ends it: a separator or a line end. Unquoted fields are taken
@@ -66,16 +71,14 @@ std::optional<std::vector<QStringList>> SplitRows(QStringView text, QString& rea
         }
         break;
       }
-      if (i < size && text[i] != u',' && text[i] != u'\n' &&
-          !(text[i] == u'\r' && i + 1 < size && text[i + 1] == u'\n')) {
+      if (!field_ends(i)) {
         reason =
             QStringLiteral("%1 行目: 引用符で閉じた欄の後に文字があります").arg(rows.size() + 1);
         return std::nullopt;
       }
     } else {
       qsizetype end = i;
-      while (end < size && text[end] != u',' && text[end] != u'\n' &&
-             !(text[end] == u'\r' && end + 1 < size && text[end + 1] == u'\n')) {
+      while (!field_ends(end)) {
         ++end;
       }
       field = text.sliced(i, end - i).toString();
