@@ -59,6 +59,10 @@ TForm1::TForm1(TForm2& main_window)
     control->setEnabled(false);
   }
   dart_boxes_ = {Edit1, Edit2, Edit3};
+  // A click on the send button leaves the keyboard focus where it was: the button disables
+  // itself at once, and the focus it took would go straight back to the grid, repainting the
+  // whole grid on the way out and again on the way back. Tab still reaches it.
+  Button1->setFocusPolicy(Qt::TabFocus);
 
   StringGrid1->setObjectName(QStringLiteral("StringGrid1"));
   Button1->setObjectName(QStringLiteral("Button1"));
