@@ -67,6 +67,9 @@ bench: deps
 windows:
 	tools/build-windows build-windows
 
-# The Windows build's tests under Wine, in a network namespace of their own.
-test-windows: windows
+# The Windows build's tests under Wine, in a network namespace of their own; then the kill
+# matrix between a Linux program (of the build above) and Markwick.exe under Wine.
+test-windows: windows build/build.ninja
 	tools/test-windows build-windows --output-on-failure --timeout 300 -j $(JOBS)
+	cmake --build build --target Markwick x11_probe show_message_box
+	tools/test-windows --kill-matrix build build-windows

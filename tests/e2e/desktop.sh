@@ -4,6 +4,10 @@
 #   artefacts                          the folder for the images of a failure
 #   artefact_prefix                    the start of those images' names
 #   wine_run                           tools/wine-run for the Windows programs, else empty
+#   wine_side                          empty: both sides run the Windows programs (with
+#                                      wine_run); "first" or "second": that side alone runs
+#                                      wine_markwick and wine_show_message_box, the other the
+#                                      Linux programs markwick and show_message_box
 #   installed                          1 for an installed program, else empty
 # It defines the two sides "first" and "second" (their folders, settings and screen places),
 # the display, the waits with their guard, the clicks on the board and the message boxes.
@@ -101,14 +105,19 @@ visible() { xdotool search --all --onlyvisible --pid "$1" --name "$2" 2>/dev/nul
 
 save_box() { import -window "$1" "$2" 2>/dev/null || true; }
 
-# Raises the window and gives it the keyboard focus (no window manager does it).
+# focus WINDOW [X Y]: raises the window and gives it the keyboard focus (no window manager
+# does it).
 focus() {
   timeout "$step_seconds" xdotool windowraise "$1" windowfocus --sync "$1" ||
     fail "window $1 does not take the focus"
-  # Wine makes a window active (and shows its focus) only when it is clicked: a click on its
-  # top left corner, where the boxes have no control.
-  if [ -n "$wine_run" ]; then xdotool mousemove --window "$1" 2 2 click 1; fi
+  # Wine makes a window active (and shows its focus) only when it is clicked: a click at X,Y,
+  # by default its top left corner, where the boxes and the STATS window have no control (the
+  # board has its grid there: see board_spot).
+  if [ -n "$wine_run" ]; then xdotool mousemove --window "$1" "${2:-2}" "${3:-2}" click 1; fi
 }
+# A point of the board where a click does nothing: the form between the grid and the round
+# counter. A click on the grid would select a cell (after the match, show its result again).
+board_spot="2 188"
 
 # Called on every poll: both programs must still run, and no box may be open unexpectedly.
 guard() {
@@ -164,7 +173,7 @@ start_display() {
   export XAUTHORITY="$work/xauthority"
   # Everything below talks to this display only, and the programs run on xcb (on Windows'
   # own platform under Wine).
-  if [ -n "$wine_run" ]; then export QT_QPA_PLATFORM=windows; else export QT_QPA_PLATFORM=xcb; fi
+  export QT_QPA_PLATFORM=xcb
   unset SESSION_MANAGER WAYLAND_DISPLAY
   export ASAN_OPTIONS="${ASAN_OPTIONS:+$ASAN_OPTIONS:}detect_leaks=0"
   echo "display $DISPLAY"
@@ -182,22 +191,27 @@ ports_free() {
 
 # --- the programs ------------------------------------------------------------------------------
 
+# on_wine SIDE: the side runs the Windows programs.
+on_wine() { [ -n "$wine_run" ] && { [ -z "${wine_side:-}" ] || [ "$wine_side" = "$1" ]; }; }
+exe_of() { if on_wine "$1"; then echo Markwick.exe; else echo Markwick; fi; }
+# The side's copy of a program: PROGRAM for the Linux one, WINE_PROGRAM when only one side is
+# Windows' (both sides' Windows programs are given as PROGRAM).
+program_of() { # SIDE PROGRAM WINE_PROGRAM
+  if on_wine "$1" && [ -n "${wine_side:-}" ]; then echo "$3"; else echo "$2"; fi
+}
+# Pixels between a frame's top and its client area's on the side's platform.
+client_dy_of() { if on_wine "$1"; then echo 23; else echo 0; fi; }
+
 # Screen places of the frames; the client areas stand client_dy pixels lower. The dialogs stand
 # apart from each other and from the screen's centre, where the message boxes appear.
 first_left=40 first_top=100
 second_left=800 second_top=600
-client_dy=0
-exe=Markwick
-if [ -n "$wine_run" ]; then
-  client_dy=23
-  exe=Markwick.exe
-fi
 dialog_w=385 dialog_h=153
 board_w=270 board_h=229
 
 # The board's client area, its frame centred over the start dialog's.
 board_left() { echo $(($1 + (dialog_w - board_w) / 2)); }
-board_top() { echo $(($1 + (dialog_h - board_h) / 2 + client_dy)); }
+board_top() { echo $(($1 + (dialog_h - board_h) / 2 + $2)); } # TOP CLIENT_DY
 
 # settings_of SIDE: the side's settings file: beside its copy of the program, or in its
 # configuration folder for the installed program.
@@ -213,7 +227,8 @@ settings_of() {
 # with the dialog's place in the other integer forms the file may hold.
 write_settings() {
   mkdir -p "$work/$1" "$(dirname "$(settings_of "$1")")"
-  [ -n "$installed" ] || cp "$markwick" "$work/$1/$exe"
+  [ -n "$installed" ] ||
+    cp "$(program_of "$1" "$markwick" "${wine_markwick:-}")" "$work/$1/$(exe_of "$1")"
   if [ "$1" = first ]; then
     printf '[Parameter]\r\nIPAddress=127.0.0.1\r\nFName=\x91\xbe\x98\x59\r\nSName=Hanako\r\n'
     printf '[Form]\r\nTOP=0x64\r\nLEFT=$28\r\n' # 100, 40
@@ -249,17 +264,20 @@ check_settings() {
   fi
 }
 
-# run PROGRAM [ARGS...]: in the current folder, under Wine for the Windows build.
+# run SIDE PROGRAM [ARGS...]: in the current folder, under Wine on Windows' own platform for a
+# side that runs the Windows programs.
 run() {
-  if [ -n "$wine_run" ]; then exec "$wine_run" "$@"; else exec "$@"; fi
+  local side=$1
+  shift
+  if on_wine "$side"; then QT_QPA_PLATFORM=windows exec "$wine_run" "$@"; else exec "$@"; fi
 }
 
 start_program() {
   if [ -n "$installed" ]; then
-    (cd "$work/$1" && export XDG_CONFIG_HOME="$work/$1/config" && run "$markwick") \
+    (cd "$work/$1" && export XDG_CONFIG_HOME="$work/$1/config" && run "$1" "$markwick") \
       >"$work/$1.log" 2>&1 &
   else
-    (cd "$work/$1" && run "./$exe") >"$work/$1.log" 2>&1 &
+    (cd "$work/$1" && run "$1" "./$(exe_of "$1")") >"$work/$1.log" 2>&1 &
   fi
   local pid=$!
   started+=("$pid")
@@ -322,16 +340,20 @@ status_is() { # SIDE red|blue
   esac
 }
 
-first_board_left=$(board_left $first_left) first_board_top=$(board_top $first_top)
-second_board_left=$(board_left $second_left) second_board_top=$(board_top $second_top)
+first_board_left=$(board_left $first_left)
+first_board_top=$(board_top $first_top "$(client_dy_of first)")
+second_board_left=$(board_left $second_left)
+second_board_top=$(board_top $second_top "$(client_dy_of second)")
 
 # The first player starts and plays first; with --rival-trying the second already tries to
 # connect and may link up at once.
 start_first() {
   start_program first
   dialog=$(window_of "$first_pid" '^Markwick: StartGame$')
-  geometry_is "$dialog" $first_left $((first_top + client_dy)) $dialog_w $dialog_h
-  click $((first_left + 4 + 292 + 38)) $((first_top + client_dy + 4 + 12 + 12)) # "先攻いきます"
+  local dy
+  dy=$(client_dy_of first)
+  geometry_is "$dialog" $first_left $((first_top + dy)) $dialog_w $dialog_h
+  click $((first_left + 4 + 292 + 38)) $((first_top + dy + 4 + 12 + 12)) # "先攻いきます"
   first_board=$(window_of "$first_pid" '^Markwick (\[|=)')
   geometry_is "$first_board" "$first_board_left" "$first_board_top" $board_w $board_h
   [ -z "$(visible "$first_pid" '^Markwick: StartGame$')" ] || fail "the first player's dialog is still shown"
@@ -349,8 +371,10 @@ start_first() {
 start_second() {
   start_program second
   dialog=$(window_of "$second_pid" '^Markwick: StartGame$')
-  geometry_is "$dialog" $second_left $((second_top + client_dy)) $dialog_w $dialog_h
-  click $((second_left + 4 + 292 + 38)) $((second_top + client_dy + 52 + 16 + 12)) # "後攻待ちます"
+  local dy
+  dy=$(client_dy_of second)
+  geometry_is "$dialog" $second_left $((second_top + dy)) $dialog_w $dialog_h
+  click $((second_left + 4 + 292 + 38)) $((second_top + dy + 52 + 16 + 12)) # "後攻待ちます"
   second_board=$(window_of "$second_pid" '^Markwick (\[|=)')
   geometry_is "$second_board" "$second_board_left" "$second_board_top" $board_w $board_h
   [ -z "$(visible "$second_pid" '^Markwick: StartGame$')" ] || fail "the second player's dialog is still shown"
@@ -365,12 +389,15 @@ linked() {
 # --- message boxes -----------------------------------------------------------------------------
 
 # The reference: the program's own message box with the expected text, shown by a helper that
-# uses the same code. Captured once it stands still, with the keyboard focus, as a user sees it.
-reference_box() { # TEXT FILE
+# uses the same code, on the platform of SIDE (default first). Captured once it stands still,
+# with the keyboard focus, as a user sees it.
+reference_box() { # TEXT FILE [SIDE]
+  local side=${3:-first}
   # Named Markwick like the program: the box's width also depends on its caption.
   mkdir -p "$work/reference"
-  cp "$show_message_box" "$work/reference/$exe"
-  (cd "$work/reference" && run "./$exe" "$1") >"$work/reference.log" 2>&1 &
+  cp "$(program_of "$side" "$show_message_box" "${wine_show_message_box:-}")" \
+    "$work/reference/$(exe_of "$side")"
+  (cd "$work/reference" && run "$side" "./$(exe_of "$side")" "$1") >"$work/reference.log" 2>&1 &
   local pid=$!
   started+=("$pid")
   local box

@@ -7,11 +7,15 @@
 # for the time stamp), both result boxes, both STATS windows, both boards (their captions, the
 # window and the state dump's two boxes, pixel for pixel, and a caption of a link that is up).
 #
-#   kill_matrix.sh [--wine WINE_RUN] [--case NAME] MARKWICK X11_PROBE SHOW_MESSAGE_BOX
+#   kill_matrix.sh [--wine WINE_RUN | --wine-side SIDE WINE_RUN WINE_MARKWICK
+#                  WINE_SHOW_MESSAGE_BOX] [--case "NAME..."] MARKWICK X11_PROBE SHOW_MESSAGE_BOX
 #                  [ARTEFACT_DIR]
 #
-# --case runs that case alone after the reference. With --wine, MARKWICK and SHOW_MESSAGE_BOX
-# are the Windows programs, run by WINE_RUN (tools/wine-run), as in two_programs.sh.
+# --case runs those cases alone after the reference. With --wine, MARKWICK and
+# SHOW_MESSAGE_BOX are the Windows programs, run by WINE_RUN (tools/wine-run), as in
+# two_programs.sh. With --wine-side, the side "first" or "second" runs the Windows programs
+# WINE_MARKWICK and WINE_SHOW_MESSAGE_BOX under Wine and the other side the Linux ones: a
+# Windows program and a Linux one play, each killed in turn.
 #
 # The points of a loss, each for either program, in round 1 (the names still travel, and a
 # program that has no turn in its record starts afresh) and in round 5:
@@ -25,18 +29,23 @@
 set -euo pipefail
 
 wine_run=""
+wine_side=""
 installed=""
 only_case=""
 if [ "${1:-}" = --wine ]; then
   wine_run=$2
   shift 2
+elif [ "${1:-}" = --wine-side ]; then
+  wine_side=$2 wine_run=$3 wine_markwick=$4 wine_show_message_box=$5
+  shift 5
 fi
 if [ "${1:-}" = --case ]; then
   only_case=$2
   shift 2
 fi
 if [ $# -lt 3 ]; then
-  echo "usage: $0 [--wine WINE_RUN] [--case NAME] MARKWICK X11_PROBE SHOW_MESSAGE_BOX" \
+  echo "usage: $0 [--wine WINE_RUN | --wine-side SIDE WINE_RUN WINE_MARKWICK" \
+    "WINE_SHOW_MESSAGE_BOX] [--case \"NAME...\"] MARKWICK X11_PROBE SHOW_MESSAGE_BOX" \
     "[ARTEFACT_DIR]" >&2
   exit 2
 fi
@@ -202,16 +211,17 @@ play_match() {
     play_turn first "$round"
     play_turn second "$round"
   done
-  answer_box second "$work/result.png"
-  answer_box first "$work/result.png"
+  answer_box second "$work/result.second.png"
+  answer_box first "$work/result.first.png"
   boxes_expected=0
   read_end "$name"
 }
 
-# capture WINDOW FILE: the window with the keyboard focus, once two shots in a row agree.
+# capture WINDOW FILE [X Y]: the window with the keyboard focus (given by a click at X,Y under
+# Wine), once two shots in a row agree.
 capture() {
   local deadline=$((SECONDS + step_seconds))
-  focus "$1"
+  focus "$1" "${3:-2}" "${4:-2}"
   save_box "$1" "$2.a.png"
   until save_box "$1" "$2" && compare -metric AE "$2.a.png" "$2" null: 2>/dev/null; do
     ((SECONDS < deadline)) || fail "window $1 does not settle"
@@ -235,7 +245,8 @@ read_end() {
     capture "$stats" "$out/$side.stats.png"
     xdotool getwindowname "$board" >"$out/$side.caption"
     # The board as the player sees it, then the state dump of its status line's click.
-    capture "$board" "$out/$side.board.png"
+    # shellcheck disable=SC2086
+    capture "$board" "$out/$side.board.png" $board_spot
     boxes_expected=1
     local left=${side}_board_left top=${side}_board_top part box
     click $((${!left} + 84 + 2)) $((${!top} + 168 + 6))
@@ -295,7 +306,13 @@ differences() {
 start_display
 step_seconds=120 wait_for "the ports 50001 and 50100 to be free" ports_free
 rm -f "$artefacts/$artefact_prefix"-*.png # of an earlier failure
-reference_box "太郎60 Win!!" "$work/result.png"
+# Each side's result box as its platform shows it.
+reference_box "太郎60 Win!!" "$work/result.first.png" first
+if [ -n "$wine_side" ]; then
+  reference_box "太郎60 Win!!" "$work/result.second.png" second
+else
+  cp "$work/result.first.png" "$work/result.second.png"
+fi
 
 play_match reference none none 0
 echo "reference: $(cat "$work/reference/first.record-count") + $(cat "$work/reference/second.record-count") records"
@@ -303,7 +320,7 @@ echo "reference: $(cat "$work/reference/first.record-count") + $(cat "$work/refe
 failures=()
 for row in "${cases[@]}"; do
   read -r name side point round expected <<<"$row"
-  [ -z "$only_case" ] || [ "$only_case" = "$name" ] || continue
+  [ -z "$only_case" ] || [[ " $only_case " == *" $name "* ]] || continue
   started_at=$SECONDS
   # Each case in a subshell of its own: a case that cannot go on (a hang, a box) ends there,
   # with the programs it started, and the matrix goes on.
