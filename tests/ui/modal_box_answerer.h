@@ -86,7 +86,10 @@ class ModalBoxAnswerer : public QObject {
     } else {
       box->reject();
     }
-    if (give_back_activation && last_active_ != nullptr) last_active_->requestActivate();
+    // A desktop hands the activation back a moment after the box has gone, not at once.
+    if (give_back_activation && last_active_ != nullptr) {
+      QTimer::singleShot(1, last_active_, [window = last_active_] { window->requestActivate(); });
+    }
   }
 
   QTimer timer_;
