@@ -1,5 +1,6 @@
 #include "stats_window.h"
 
+#include <QApplication>
 #include <QHeaderView>
 #include <QLabel>
 #include <QScreen>
@@ -135,8 +136,10 @@ void StatsWindow::Open(bool by_itself) {
                            : board->frameGeometry().topRight() + QPoint(1, 0));
   }
   // Opened by itself, it leaves the keyboard with the board; some platforms activate every
-  // window shown, so the board takes it back.
-  const bool board_active = board->isActiveWindow();
+  // window shown, so the board takes it back. It opens right after a result box, whose
+  // activation the desktop hands back a moment later: no window of the program is active then,
+  // and the board is the one it goes back to.
+  const bool board_active = board->isActiveWindow() || QApplication::activeWindow() == nullptr;
   setAttribute(Qt::WA_ShowWithoutActivating, by_itself);
   show();
   raise();
