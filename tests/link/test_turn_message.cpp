@@ -190,6 +190,7 @@ class TurnMessageTest : public QObject {
     settings_bad("x", "x20");
     settings_bad("0x alone", "0x");
     settings_bad("0x then sign", "0x-1");
+    settings_bad("0x then no hex digit", "0xZZ");
     settings_bad("0x over int max", "0x80000000");
     settings_bad("full-width digits", "\x82\x50\x82\x51");
   }
