@@ -652,37 +652,49 @@ class PeerLinkTest : public QObject {
 
   // ---- Turn message, receiving ----
 
-  // Each message is taken in a handler call of its own, whatever the reads: a turn and a piece,
-  // then the piece completed together with one more turn, give three messages in order.
+  // Each message is taken in a handler call of its own, whatever the reads: two turns in one
+  // write come at once, one after the other; a turn in two writes comes once it is whole.
   void turnsAreCutFromTheStream() {
     auto link = ListeningLink();
     TurnReader reader(*link);
     RivalConnection rival(link->ListenPort());
     QVERIFY(AcceptedFrom(*link, rival));
+    const std::pair<QByteArray, QStringList> writes[] = {
+        {"20,19,0,3,1,0,25,25,25,2,2,2,", {"20,19,0,3,1,0,", "25,25,25,2,2,2,"}},
+        {"15,16", {}},
+        {",17,1,1,1,", {"15,16,17,1,1,1,"}}};
     QSignalSpy arrived(link.get(), &PeerLink::incomingDataArrived);
-    for (const char* bytes : {"20,19,0,3,1,0,15,", "16,17,1,1,1,0,0,0,0,0,0,"}) {
+    QStringList messages;
+    for (const auto& [bytes, more] : writes) {
       rival.Send(bytes);
       QVERIFY(arrived.wait(5000));  // each write is read on its own
+      messages += more;
+      QTRY_COMPARE(reader.messages, messages);
     }
-    QTRY_COMPARE(reader.messages,
-                 (QStringList{"20,19,0,3,1,0,", "15,16,17,1,1,1,", "0,0,0,0,0,0,"}));
   }
 
   // A remainder without six commas is handed over whole, decoded, after one quiet second, so
-  // that a short or malformed message still reaches the parser.
+  // that a short or malformed message still reaches the parser: alone or after a turn.
   void shortRemainderComesAfterOneSecond() {
     auto link = ListeningLink();
     TurnReader reader(*link);
     RivalConnection rival(link->ListenPort());
     QVERIFY(AcceptedFrom(*link, rival));
     QSignalSpy arrived(link.get(), &PeerLink::incomingDataArrived);
-    QElapsedTimer clock;
-    clock.start();
-    rival.Send("20,19,0,3,1,0," + QByteArray::fromHex("8ce38d552c"));
-    QVERIFY(arrived.wait(5000));
-    QCOMPARE(reader.messages, QStringList{"20,19,0,3,1,0,"});
-    QTRY_COMPARE_WITH_TIMEOUT(reader.messages, (QStringList{"20,19,0,3,1,0,", "後攻,"}), 5000);
-    QVERIFY(clock.elapsed() >= 1000);
+    const std::pair<QByteArray, QStringList> writes[] = {
+        {QByteArray::fromHex("8ce38d552c"), {QStringLiteral("後攻,")}},
+        {"20,19,0,3,1,0,x", {"20,19,0,3,1,0,", "x"}}};
+    QStringList messages;
+    for (const auto& [bytes, more] : writes) {
+      QElapsedTimer clock;
+      clock.start();
+      rival.Send(bytes);
+      QVERIFY(arrived.wait(5000));
+      QCOMPARE(reader.messages, messages + more.first(more.size() - 1));
+      messages += more;
+      QTRY_COMPARE_WITH_TIMEOUT(reader.messages, messages, 5000);
+      QVERIFY(clock.elapsed() >= 1000);
+    }
   }
 
   // A flood without commas comes in pieces of the buffer's size; memory stays bounded and the
