@@ -40,10 +40,11 @@ class SocketErrorsTest : public QObject {
     QCOMPARE(AsyncSocketErrorText(10061), QStringLiteral("非同期ソケットエラー 10061"));
   }
 #else
-  // The text of an error that a connection event brings. Those of failed calls (bind, send,
-  // the lookup) are checked with the system's texts where the link shows them
-  // (test_peer_link.cpp).
+  // The error box texts, with the system's text of the number given (whatever errno is now).
+  // The link's boxes of a failed bind, send and lookup are checked where it shows them.
   void formatsErrorTexts() {
+    QCOMPARE(SystemCallErrorText(u"send", 104),
+             QStringLiteral("'send' API でWindows ソケットエラー: Connection reset by peer (104)"));
     QCOMPARE(AsyncSocketErrorText(111), QStringLiteral("非同期ソケットエラー 111"));
   }
 #endif
