@@ -318,18 +318,11 @@ class PeerLinkTest : public QObject {
   void rivalNameIsCollectedOverReads_data() {
     QTest::addColumn<QByteArrayList>("pieces");
     QTest::addColumn<QStringList>("shown");
-    QTest::newRow("one read") << QByteArrayList{"Player2"} << QStringList{"Player2"};
-    QTest::newRow("two reads") << QByteArrayList{"Pla", "yer2"} << QStringList{"Pla", "Player2"};
     QTest::newRow("character cut between reads")
         << QByteArrayList{QByteArray::fromHex("8ce38d"), QByteArray::fromHex("558e9f")}
         << QStringList{QStringLiteral("後"), QStringLiteral("後攻次")};
     QTest::newRow("blanks and commas")
         << QByteArrayList{"a, b", " ,c"} << QStringList{"a, b", "a, b ,c"};
-    const QString full_but_one(markwick::kNameBufferSize - 1, u'a');
-    QTest::newRow("nothing after a character cut at the limit")
-        << QByteArrayList{QByteArray(markwick::kNameBufferSize - 1, 'a'),
-                          QByteArray::fromHex("8ce3"), "z"}
-        << QStringList{full_but_one, full_but_one, full_but_one};
   }
   void rivalNameIsCollectedOverReads() {
     QFETCH(QByteArrayList, pieces);
