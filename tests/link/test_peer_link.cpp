@@ -233,7 +233,6 @@ class PeerLinkTest : public QObject {
     QCOMPARE(link.ListenPort(), quint16{50001});
   }
 
-  // Every incoming connection is listed in accept order until it closes; closing the listener
   // An accept that fails (Qt then stops accepting) is reported as an asynchronous socket error,
   // and the listener goes on accepting. A failure for want of descriptors is not retried at once,
   // since it would only fail again.
@@ -266,6 +265,7 @@ class PeerLinkTest : public QObject {
     QVERIFY(AcceptedFrom(*link, rival));
   }
 
+  // Every incoming connection is listed in accept order until it closes; closing the listener
   // closes them all.
   void incomingConnectionsAreListedUntilClosed() {
     auto link = ListeningLink();
