@@ -29,7 +29,22 @@ int DigitValue(char c) {
   return -1;
 }
 
-// The integer conversion written out digit by digit.
+// The digits of `s` from `i` on in `base`, negated when `negative`, written out digit by digit.
+std::optional<int32_t> ReferenceDigits(std::string_view s, size_t i, int base, bool negative) {
+  if (i == s.size()) return std::nullopt;
+  int64_t value = 0;
+  for (; i < s.size(); ++i) {
+    const int digit = DigitValue(s[i]);
+    if (digit < 0 || digit >= base) return std::nullopt;
+    value = value * base + digit;
+    if (value > int64_t{INT32_MAX} + 1) return std::nullopt;
+  }
+  if (negative) value = -value;
+  if (value > INT32_MAX) return std::nullopt;
+  return static_cast<int32_t>(value);
+}
+
+// The integer conversion of a Turn item.
 std::optional<int32_t> ReferenceInteger(std::string_view s) {
   size_t i = 0;
   while (i < s.size() && s[i] == ' ') ++i;
@@ -43,17 +58,7 @@ std::optional<int32_t> ReferenceInteger(std::string_view s) {
     base = 16;
     i += 2;
   }
-  if (i == s.size()) return std::nullopt;
-  int64_t value = 0;
-  for (; i < s.size(); ++i) {
-    const int digit = DigitValue(s[i]);
-    if (digit < 0 || digit >= base) return std::nullopt;
-    value = value * base + digit;
-    if (value > int64_t{INT32_MAX} + 1) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) return std::nullopt;
-  return static_cast<int32_t>(value);
+  return ReferenceDigits(s, i, base, negative);
 }
 
 // The settings values' conversion, as written before it shared the code above: "0x" only
@@ -73,17 +78,7 @@ std::optional<int32_t> ReferenceSettingsInteger(std::string_view s) {
       ++i;
     }
   }
-  if (i == s.size()) return std::nullopt;
-  int64_t value = 0;
-  for (; i < s.size(); ++i) {
-    const int digit = DigitValue(s[i]);
-    if (digit < 0 || digit >= base) return std::nullopt;
-    value = value * base + digit;
-    if (value > int64_t{INT32_MAX} + 1) return std::nullopt;
-  }
-  if (negative) value = -value;
-  if (value > INT32_MAX) return std::nullopt;
-  return static_cast<int32_t>(value);
+  return ReferenceDigits(s, i, base, negative);
 }
 
 bool IsUtf8(std::string_view s) {

@@ -1,5 +1,3 @@
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QtTest>
 #include <clocale>
 
@@ -42,15 +40,11 @@ class SocketErrorsTest : public QObject {
     QCOMPARE(AsyncSocketErrorText(10061), QStringLiteral("非同期ソケットエラー 10061"));
   }
 #else
-  // The error box texts, with the system's numbers and texts.
+  // The error box texts, with the system's text of the number given (whatever errno is now).
+  // The link's boxes of a failed bind, send and lookup are checked where it shows them.
   void formatsErrorTexts() {
-    QCOMPARE(SystemCallErrorText(u"bind", 98),
-             QStringLiteral("'bind' API でWindows ソケットエラー: Address already in use (98)"));
     QCOMPARE(SystemCallErrorText(u"send", 104),
              QStringLiteral("'send' API でWindows ソケットエラー: Connection reset by peer (104)"));
-    QCOMPARE(LookupErrorText(-2),
-             QStringLiteral(
-                 "'ASync Lookup' API でWindows ソケットエラー: Name or service not known (-2)"));
     QCOMPARE(AsyncSocketErrorText(111), QStringLiteral("非同期ソケットエラー 111"));
   }
 #endif
@@ -94,23 +88,6 @@ class SocketErrorsTest : public QObject {
     QFETCH(QHostInfo::HostInfoError, error);
     QFETCH(int, code);
     QCOMPARE(ResolverCodeForLookup(error), code);
-  }
-
-  // What Qt really reports for a port in use and a refused connect maps to the system's numbers.
-  void mapsWhatQtReallyReports() {
-    QTcpServer first;
-    QVERIFY(first.listen(QHostAddress::LocalHost, 0));
-    QTcpServer second;
-    QVERIFY(!second.listen(QHostAddress::LocalHost, first.serverPort()));
-    QCOMPARE(ErrnoForSocketError(second.serverError()), Code(98, 10048));
-
-    const quint16 closed_port = first.serverPort();
-    first.close();
-    QTcpSocket socket;
-    QSignalSpy errors(&socket, &QTcpSocket::errorOccurred);
-    socket.connectToHost(QHostAddress::LocalHost, closed_port);
-    QTRY_VERIFY(errors.count() >= 1);
-    QCOMPARE(ErrnoForSocketError(socket.error()), Code(111, 10061));
   }
 };
 

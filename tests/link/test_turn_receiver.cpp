@@ -52,6 +52,11 @@ class TurnReceiverTest : public QObject {
     QTest::newRow("closed with a turn and a rest")
         << QByteArrayList{"closed:" + turn + "25,25", "closed:"}
         << QStringList{"20,19,0,3,1,0, | again", "25,25 | done"};
+    // The split ends a text at a NUL: a rest of blanks up to one is no message either.
+    QTest::newRow("closed with two turns and a rest cut off by a NUL")
+        << QByteArrayList{"closed:" + turn + "25,25,25,2,2,2, \t" + '\0' + "xyz",
+                          "closed:", "closed:"}
+        << QStringList{"20,19,0,3,1,0, | again", "25,25,25,2,2,2, | again", "- | done"};
     QTest::newRow("closed after a piece")
         << QByteArrayList{"20,19", "closed:"} << QStringList{"- | quietly", "20,19 | done"};
     QTest::newRow("closed, nothing held") << QByteArrayList{"closed:"} << QStringList{"- | done"};

@@ -301,38 +301,6 @@ class BoardWindowTest : public QObject {
     QCOMPARE(board.engine().state().MarkCount[1], 0);
   }
 
-  // Symbols: 1 "＼", 2 "×", 3 or more "○", both sides closed "－－" from the dart that closes
-  // it; a correction brings the single symbols back.
-  void markSymbolsFollowMarksOfBothSides() {
-    TForm1& board = Board();
-    ClickButton(windows_->Form2.Button1);
-    QVERIFY(QTest::qWaitForWindowExposed(&board));
-    // The rival's marks come with its turns: a turn of misses sent, two of the rival's taken in.
-    for (int dart = 0; dart < 3; ++dart) ClickCell(board, 3, 7);
-    ClickButton(board.Button1);
-    board.engine().TakeInRivalTurn(markwick::ReadTurnItems("20,19,18,3,1,2,"));
-    board.engine().TakeInRivalTurn(markwick::ReadTurnItems("17,25,0,5,3,0,"));
-    QCOMPARE(MarkColumn(board, 4), QStringList({"○", "＼", "×", "○", "", "", "○"}));
-    QVERIFY(board.engine().InputOpen());
-
-    ClickCell(board, 1, 1);  // double 20: own 2, rival closed
-    QCOMPARE(MarkColumn(board, 0)[0], QStringLiteral("×"));
-    QCOMPARE(MarkColumn(board, 4)[0], QStringLiteral("○"));
-    ClickCell(board, 2, 1);  // single 20: own 3, both closed
-    QCOMPARE(MarkColumn(board, 0)[0], QStringLiteral("－－"));
-    QCOMPARE(MarkColumn(board, 4)[0], QStringLiteral("－－"));
-    ClickCell(board, 3, 6);  // triple 15: own 3, rival open
-    QCOMPARE(MarkColumn(board, 0), QStringList({"－－", "", "", "", "", "○", ""}));
-    QCOMPARE(MarkColumn(board, 4), QStringList({"－－", "＼", "×", "○", "", "", "○"}));
-
-    ClickButton(board.Button2);
-    ClickButton(board.Button2);
-    QCOMPARE(MarkColumn(board, 0)[0], QStringLiteral("×"));
-    QCOMPARE(MarkColumn(board, 4)[0], QStringLiteral("○"));
-    QCOMPARE(board.StringGrid1->Cell(0, 0), windows_->Form2.Edit1->text());
-    QCOMPARE(board.StringGrid1->Cell(2, 8), QStringLiteral("計"));
-  }
-
   // The score cells: the own one follows each dart, the rival's is set when the rival's turn
   // arrives, which also opens the next own turn.
   void scoreCellsAndTheRivalsTurn() {
@@ -411,12 +379,6 @@ class BoardWindowTest : public QObject {
     QTest::newRow("single bull, Return")
         << "open"
         << "25R" << QStringList{"SB", "", ""} << no_boxes << false << "";
-    QTest::newRow("triple bull is nothing") << "open"
-                                            << "25-" << none << no_boxes << false << "";
-    QTest::newRow("14 is nothing") << "open"
-                                   << "14/" << none << no_boxes << false << "";
-    QTest::newRow("30 is nothing") << "open"
-                                   << "30*" << none << no_boxes << false << "";
     QTest::newRow("three digits are nothing") << "open"
                                               << "2000/" << none << no_boxes << false << "";
     QTest::newRow("0 and a multiplier, a miss")

@@ -213,36 +213,17 @@ class SettingsFileTest : public QObject {
     QCOMPARE(file.ReadString(u"Form", u"ＴＯＰ", "default"), QStringLiteral("default"));
   }
 
+  // A value is read in the settings form (link/integer_text.h, whose own tables try every
+  // form), and one it refuses gives the default.
   void integerForms_data() {
     QTest::addColumn<QByteArray>("text");
     QTest::addColumn<int>("value");
     QTest::newRow("decimal") << QByteArray("520") << 520;
     QTest::newRow("0x20") << QByteArray("0x20") << 32;
-    QTest::newRow("0X1f") << QByteArray("0X1f") << 31;
-    QTest::newRow("$20") << QByteArray("$20") << 32;
     QTest::newRow("-$10") << QByteArray("-$10") << -16;
-    QTest::newRow("+7") << QByteArray("+7") << 7;
-    QTest::newRow("-12") << QByteArray("-12") << -12;
-    QTest::newRow("zero") << QByteArray("0") << 0;
-    QTest::newRow("int max") << QByteArray("2147483647") << INT_MAX;
-    QTest::newRow("int min") << QByteArray("-2147483648") << INT_MIN;
-    QTest::newRow("0x7FFFFFFF") << QByteArray("0x7FFFFFFF") << INT_MAX;
-    QTest::newRow("-$80000000") << QByteArray("-$80000000") << INT_MIN;
+    QTest::newRow("leading tab") << QByteArray("\t7") << 7;
+    QTest::newRow("x20, a Turn item only") << QByteArray("x20") << 140;
     QTest::newRow("above int") << QByteArray("2147483648") << 140;
-    QTest::newRow("below int") << QByteArray("-2147483649") << 140;
-    QTest::newRow("0x80000000") << QByteArray("0x80000000") << 140;
-    QTest::newRow("huge") << QByteArray("99999999999999999999999") << 140;
-    QTest::newRow("abc") << QByteArray("abc") << 140;
-    QTest::newRow("empty") << QByteArray("") << 140;
-    QTest::newRow("12abc") << QByteArray("12abc") << 140;
-    QTest::newRow("1 2") << QByteArray("1 2") << 140;
-    QTest::newRow("0x alone") << QByteArray("0x") << 140;
-    QTest::newRow("0x then sign") << QByteArray("0x-1") << 140;
-    QTest::newRow("0xZZ") << QByteArray("0xZZ") << 140;
-    QTest::newRow("$ alone") << QByteArray("$") << 140;
-    QTest::newRow("sign alone") << QByteArray("-") << 140;
-    QTest::newRow("hex without prefix") << QByteArray("1f") << 140;
-    QTest::newRow("full-width digits") << QByteArray("\x82\x50\x82\x51") << 140;
   }
   void integerForms() {
     QFETCH(QByteArray, text);
