@@ -171,8 +171,6 @@ class SettingsFileTest : public QObject {
     QTest::newRow("FORM, ToP, blanks") << QByteArray("[ FORM ]\r\n\tToP = 7\r\n") << 7;
     // The value is all that follows "=": a trailing blank makes it no number.
     QTest::newRow("trailing blank") << QByteArray("[Form]\r\nTOP=7 \r\n") << 140;
-    QTest::newRow("full-width letters")
-        << QByteArray("[Form]\r\n\x82\x94\x82\x8f\x82\x90=7\r\n") << 140;
     QTest::newRow("before any section") << QByteArray("TOP=7\r\n[Form]\r\n") << 140;
     QTest::newRow("in another section") << QByteArray("[Form2]\r\nTOP=7\r\n") << 140;
     QTest::newRow("first of two lines") << QByteArray("[Form]\r\nTOP=7\r\nTOP=8\r\n") << 7;
