@@ -8,6 +8,7 @@
 #                                      wine_run); "first" or "second": that side alone runs
 #                                      wine_markwick and wine_show_message_box, the other the
 #                                      Linux programs markwick and show_message_box
+#   wine_markwick, wine_show_message_box  the Windows programs of a wine_side
 #   installed                          1 for an installed program, else empty
 # It defines the two sides "first" and "second" (their folders, settings and screen places),
 # the display, the waits with their guard, the clicks on the board and the message boxes.
@@ -191,14 +192,14 @@ ports_free() {
 
 # --- the programs ------------------------------------------------------------------------------
 
+# With both sides on Wine, the programs given are the Windows ones.
+if [ -n "$wine_run" ] && [ -z "${wine_side:-}" ]; then
+  wine_markwick=$markwick wine_show_message_box=$show_message_box
+fi
 # on_wine SIDE: the side runs the Windows programs.
 on_wine() { [ -n "$wine_run" ] && { [ -z "${wine_side:-}" ] || [ "$wine_side" = "$1" ]; }; }
 exe_of() { if on_wine "$1"; then echo Markwick.exe; else echo Markwick; fi; }
-# The side's copy of a program: PROGRAM for the Linux one, WINE_PROGRAM when only one side is
-# Windows' (both sides' Windows programs are given as PROGRAM).
-program_of() { # SIDE PROGRAM WINE_PROGRAM
-  if on_wine "$1" && [ -n "${wine_side:-}" ]; then echo "$3"; else echo "$2"; fi
-}
+program_of() { if on_wine "$1"; then echo "$3"; else echo "$2"; fi; } # SIDE LINUX WINDOWS
 # Pixels between a frame's top and its client area's on the side's platform.
 client_dy_of() { if on_wine "$1"; then echo 23; else echo 0; fi; }
 

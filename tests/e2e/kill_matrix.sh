@@ -221,7 +221,7 @@ play_match() {
 # Wine), once two shots in a row agree.
 capture() {
   local deadline=$((SECONDS + step_seconds))
-  focus "$1" "${3:-2}" "${4:-2}"
+  focus "$1" "${@:3}"
   save_box "$1" "$2.a.png"
   until save_box "$1" "$2" && compare -metric AE "$2.a.png" "$2" null: 2>/dev/null; do
     ((SECONDS < deadline)) || fail "window $1 does not settle"
@@ -307,12 +307,7 @@ start_display
 step_seconds=120 wait_for "the ports 50001 and 50100 to be free" ports_free
 rm -f "$artefacts/$artefact_prefix"-*.png # of an earlier failure
 # Each side's result box as its platform shows it.
-reference_box "太郎60 Win!!" "$work/result.first.png" first
-if [ -n "$wine_side" ]; then
-  reference_box "太郎60 Win!!" "$work/result.second.png" second
-else
-  cp "$work/result.first.png" "$work/result.second.png"
-fi
+for side in first second; do reference_box "太郎60 Win!!" "$work/result.$side.png" $side; done
 
 play_match reference none none 0
 echo "reference: $(cat "$work/reference/first.record-count") + $(cat "$work/reference/second.record-count") records"
