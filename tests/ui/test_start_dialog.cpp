@@ -161,57 +161,46 @@ class StartDialogTest : public QObject {
     QVERIFY(Board().frameGeometry().intersects(screen));
   }
 
-  // "先攻いきます": own name from Edit1, first player with input open, blue status, correct
-  // button enabled, settings saved, role caption, board shown centred and the dialog hidden.
-  void playFirst() {
-    Create();
-    Dialog().Edit1->setText(QStringLiteral("太郎 A,B"));
-    Dialog().Edit2->setText(QStringLiteral("unused"));
-    Dialog().Edit3->setText(QStringLiteral("10.0.0.2"));
-    ClickButton(Dialog().Button1);
-
-    TForm1& board = Board();
-    QVERIFY(answerer_->boxes.empty());
-    QCOMPARE(board.StringGrid1->Cell(0, 0), QStringLiteral("太郎 A,B"));
-    QVERIFY(board.engine().state().IsFirstPlayer);
-    QVERIFY(board.engine().state().InputOpen);
-    QCOMPARE(board.Label6->text(), QStringLiteral("記録入力受付中"));
-    QCOMPARE(board.Label6->palette().color(QPalette::WindowText), QColor(0, 0, 255));
-    QVERIFY(board.Button2->isEnabled());
-    QVERIFY(!board.Button1->isEnabled());
-    QCOMPARE(board.Label5->text(), QStringLiteral("1"));
-    QCOMPARE(board.windowTitle(), QStringLiteral("Markwick [先攻]"));
-    CheckBoardReplacedDialog();
-    CheckSaved("10.0.0.2", "太郎 A,B", "unused");
+  // "先攻いきます" and "後攻待ちます": the own name from the role's box, the turn open (first) or
+  // waiting (second) in round 1, the status line's text and colour, the correction button, the
+  // settings saved, the listening caption and then the role's (the rival's listener may answer
+  // soon after), the board shown centred and the dialog hidden.
+  void playRole_data() {
+    QTest::addColumn<bool>("first");
+    QTest::newRow("先攻いきます") << true;
+    QTest::newRow("後攻待ちます") << false;
   }
-
-  // "後攻待ちます": own name from Edit2, second player waiting, round 1, red status, correct
-  // button disabled, settings saved, role caption (after the listening caption; the rival's
-  // listener may answer soon after), board shown centred and the dialog hidden.
-  void playSecond() {
-    QTcpServer rival;  // the first player's listener, so that the link forms without errors
-    QVERIFY(rival.listen(QHostAddress::AnyIPv4, 50001));
+  void playRole() {
+    QFETCH(bool, first);
+    QTcpServer rival;  // the first player's listener, so that the second's link forms at once
+    if (!first) QVERIFY(rival.listen(QHostAddress::AnyIPv4, 50001));
     Create();
-    Dialog().Edit1->setText(QStringLiteral("unused"));
-    Dialog().Edit2->setText(QStringLiteral("花子"));
-    Dialog().Edit3->setText(QStringLiteral("127.0.0.1"));
+    const QString name = first ? QStringLiteral("太郎 A,B") : QStringLiteral("花子");
+    const QString address = first ? QStringLiteral("10.0.0.2") : QStringLiteral("127.0.0.1");
+    (first ? Dialog().Edit1 : Dialog().Edit2)->setText(name);
+    (first ? Dialog().Edit2 : Dialog().Edit1)->setText(QStringLiteral("unused"));
+    Dialog().Edit3->setText(address);
     QSignalSpy captions(&Board(), &QWidget::windowTitleChanged);
-    ClickButton(Dialog().Button2);
+    ClickButton(first ? Dialog().Button1 : Dialog().Button2);
 
     TForm1& board = Board();
     QVERIFY(answerer_->boxes.empty());
-    QCOMPARE(board.StringGrid1->Cell(0, 0), QStringLiteral("花子"));
-    QVERIFY(!board.engine().state().IsFirstPlayer);
-    QVERIFY(!board.engine().state().InputOpen);
+    QCOMPARE(board.StringGrid1->Cell(0, 0), name);
+    QCOMPARE(board.engine().state().IsFirstPlayer, first);
+    QCOMPARE(board.engine().state().InputOpen, first);
     QCOMPARE(board.Label5->text(), QStringLiteral("1"));
-    QCOMPARE(board.Label6->text(), QStringLiteral("相手入力待ち"));
-    QCOMPARE(board.Label6->palette().color(QPalette::WindowText), QColor(255, 0, 0));
-    QVERIFY(!board.Button2->isEnabled());
-    QVERIFY(captions.size() >= 2);
+    QCOMPARE(board.Label6->text(),
+             first ? QStringLiteral("記録入力受付中") : QStringLiteral("相手入力待ち"));
+    QCOMPARE(board.Label6->palette().color(QPalette::WindowText),
+             first ? QColor(0, 0, 255) : QColor(255, 0, 0));
+    QCOMPARE(board.Button2->isEnabled(), first);
+    QVERIFY(!board.Button1->isEnabled());
+    QVERIFY(first ? captions.size() == 2 : captions.size() >= 2);  // the first has no rival yet
     QCOMPARE(captions[0][0].toString(), QStringLiteral("Markwick = Server = 接続待ち"));
-    QCOMPARE(captions[1][0].toString(), QStringLiteral("Markwick [後攻]"));
+    QCOMPARE(captions[1][0].toString(),
+             first ? QStringLiteral("Markwick [先攻]") : QStringLiteral("Markwick [後攻]"));
     CheckBoardReplacedDialog();
-    CheckSaved("127.0.0.1", "unused", "花子");
+    CheckSaved(address, first ? name : "unused", first ? "unused" : name);
   }
 
   // "設定しないでGo": the board as created, shown in the dialog's place; nothing is saved, and
@@ -245,12 +234,13 @@ class StartDialogTest : public QObject {
     QTest::addColumn<bool>("first");
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("failure");  // "" for the settings file's
-    QTest::newRow("先攻いきます, settings") << true << "127.0.0.1"
-                                            << "";
-    QTest::newRow("後攻待ちます, settings") << false << "127.0.0.1"
-                                            << "";
-    QTest::newRow("後攻待ちます, no address") << false << ""
-                                              << "アドレスが指定されていません.";
+    const auto row = [](const char* name, bool first, const QString& address,
+                        const QString& failure) {
+      QTest::newRow(name) << first << address << failure;
+    };
+    row("先攻いきます, settings", true, "127.0.0.1", "");
+    row("後攻待ちます, settings", false, "127.0.0.1", "");
+    row("後攻待ちます, no address", false, "", "アドレスが指定されていません.");
   }
   void failedStartLeavesNothingOpen() {
     QFETCH(bool, first);
