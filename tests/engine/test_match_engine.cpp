@@ -177,24 +177,19 @@ class MatchEngineTest : public QObject {
     QTest::addColumn<int>("rival");
     QTest::addColumn<QString>("own_symbol");
     QTest::addColumn<QString>("rival_symbol");
-    QTest::newRow("none") << 0 << 0 << ""
-                          << "";
-    QTest::newRow("one and two") << 1 << 2 << "＼"
-                                 << "×";
-    QTest::newRow("own closed") << 3 << 2 << "○"
-                                << "×";
-    QTest::newRow("own scoring") << 5 << 0 << "○"
-                                 << "";
-    QTest::newRow("rival scoring") << 2 << 9 << "×"
-                                   << "○";
-    QTest::newRow("both closed") << 3 << 3 << "－－"
-                                 << "－－";
-    QTest::newRow("both beyond") << 7 << 4 << "－－"
-                                 << "－－";
-    QTest::newRow("rival negative") << 1 << -1 << "＼"
-                                    << "kept";
-    QTest::newRow("rival very negative") << 4 << -2147483647 << "○"
-                                         << "kept";
+    const auto row = [](const char* name, int own, int rival, const QString& own_symbol,
+                        const QString& rival_symbol) {
+      QTest::newRow(name) << own << rival << own_symbol << rival_symbol;
+    };
+    row("none", 0, 0, "", "");
+    row("one and two", 1, 2, "＼", "×");
+    row("own closed", 3, 2, "○", "×");
+    row("own scoring", 5, 0, "○", "");
+    row("rival scoring", 2, 9, "×", "○");
+    row("both closed", 3, 3, "－－", "－－");
+    row("both beyond", 7, 4, "－－", "－－");
+    row("rival negative", 1, -1, "＼", "kept");
+    row("rival very negative", 4, -2147483647, "○", "kept");
   }
   void markSymbols() {
     QFETCH(int, own);

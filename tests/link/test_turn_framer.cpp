@@ -17,44 +17,32 @@ class TurnFramerTest : public QObject {
     QTest::addColumn<qsizetype>("buffer_size");
     QTest::addColumn<qsizetype>("length");
     const qsizetype full = markwick::kTurnBufferSize;
-    QTest::newRow("empty") << QByteArray() << false << full << qsizetype{0};
-    QTest::newRow("empty, quiet") << QByteArray() << true << full << qsizetype{0};
-    QTest::newRow("one turn") << QByteArray("20,19,0,3,1,0,") << false << full << qsizetype{14};
-    QTest::newRow("two turns") << QByteArray("20,19,0,3,1,0,25,25,25,2,2,2,") << false << full
-                               << qsizetype{14};
-    QTest::newRow("turn and a piece")
-        << QByteArray("20,19,0,3,1,0,2") << false << full << qsizetype{14};
-    QTest::newRow("turn first, also when quiet")
-        << QByteArray("20,0,0,3,0,0,25,") << true << full << qsizetype{13};
-    QTest::newRow("five commas wait")
-        << QByteArray("20,19,0,3,1,0") << false << full << qsizetype{0};
-    QTest::newRow("five commas, quiet")
-        << QByteArray("20,19,0,3,1,0") << true << full << qsizetype{13};
-    QTest::newRow("short and malformed, quiet")
-        << QByteArray("x,y") << true << full << qsizetype{3};
-    QTest::newRow("empty fields") << QByteArray(",,,,,,,") << false << full << qsizetype{6};
-    QTest::newRow("blanks are no end")
-        << QByteArray("20 19 0 3 1 0 ") << false << full << qsizetype{0};
+    const auto row = [](const char* name, const QByteArray& pending, bool quiet,
+                        qsizetype buffer_size, qsizetype length) {
+      QTest::newRow(name) << pending << quiet << buffer_size << length;
+    };
+    row("empty", "", false, full, 0);
+    row("empty, quiet", "", true, full, 0);
+    row("one turn", "20,19,0,3,1,0,", false, full, 14);
+    row("two turns", "20,19,0,3,1,0,25,25,25,2,2,2,", false, full, 14);
+    row("turn and a piece", "20,19,0,3,1,0,2", false, full, 14);
+    row("turn first, also when quiet", "20,0,0,3,0,0,25,", true, full, 13);
+    row("five commas wait", "20,19,0,3,1,0", false, full, 0);
+    row("five commas, quiet", "20,19,0,3,1,0", true, full, 13);
+    row("short and malformed, quiet", "x,y", true, full, 3);
+    row("empty fields", ",,,,,,,", false, full, 6);
+    row("blanks are no end", "20 19 0 3 1 0 ", false, full, 0);
     // A comma is never the second byte of a pair: the one after a lead byte counts.
-    QTest::newRow("comma after a lead byte")
-        << QByteArray("\x81,1,2,3,4,5,6,") << false << full << qsizetype{12};
-    QTest::newRow("Japanese fields")
-        << QByteArray("\x96\xbc,\x91\x4f,,,,,rest") << false << full << qsizetype{10};
-    QTest::newRow("full without commas")
-        << QByteArray("abcdefgh") << false << qsizetype{8} << qsizetype{8};
-    QTest::newRow("full, lead byte last")
-        << QByteArray("abcdefg\x96") << false << qsizetype{8} << qsizetype{7};
-    QTest::newRow("over full, character across the limit")
-        << QByteArray("abcdefg\x96\xbc") << false << qsizetype{8} << qsizetype{7};
-    QTest::newRow("over full, characters up to the limit")
-        << QByteArray("\x96\xbc\x96\xbc\x96\xbc\x96\xbc\x96") << false << qsizetype{8}
-        << qsizetype{8};
-    QTest::newRow("full, but a message ends inside")
-        << QByteArray("1,2,3,4,5,6,abcd") << false << qsizetype{16} << qsizetype{12};
-    QTest::newRow("one lead byte fills the buffer")
-        << QByteArray("\x96") << false << qsizetype{1} << qsizetype{1};
-    QTest::newRow("lone lead byte at the end, quiet")
-        << QByteArray("1,\x96") << true << full << qsizetype{3};
+    row("comma after a lead byte", "\x81,1,2,3,4,5,6,", false, full, 12);
+    row("Japanese fields", "\x96\xbc,\x91\x4f,,,,,rest", false, full, 10);
+    row("full without commas", "abcdefgh", false, 8, 8);
+    row("full, lead byte last", "abcdefg\x96", false, 8, 7);
+    row("over full, character across the limit", "abcdefg\x96\xbc", false, 8, 7);
+    row("over full, characters up to the limit", "\x96\xbc\x96\xbc\x96\xbc\x96\xbc\x96", false, 8,
+        8);
+    row("full, but a message ends inside", "1,2,3,4,5,6,abcd", false, 16, 12);
+    row("one lead byte fills the buffer", "\x96", false, 1, 1);
+    row("lone lead byte at the end, quiet", "1,\x96", true, full, 3);
   }
   void cutsTheNextMessage() {
     QFETCH(QByteArray, pending);

@@ -137,12 +137,12 @@ class TwoBoardsTest : public QObject {
   void setUpInTheRightOrder_data() {
     QTest::addColumn<QString>("first_name");
     QTest::addColumn<QString>("second_name");
-    QTest::newRow("plain") << "Player1"
-                           << "Player2";
-    QTest::newRow("blanks, commas, Japanese") << "先攻 太郎"
-                                              << " ソ表,20,19, ";
-    QTest::newRow("empty first name") << ""
-                                      << "後攻";
+    const auto row = [](const char* name, const QString& first_name, const QString& second_name) {
+      QTest::newRow(name) << first_name << second_name;
+    };
+    row("plain", "Player1", "Player2");
+    row("blanks, commas, Japanese", "先攻 太郎", " ソ表,20,19, ");
+    row("empty first name", "", "後攻");
   }
   void setUpInTheRightOrder() {
     QFETCH(QString, first_name);

@@ -347,70 +347,39 @@ class BoardWindowTest : public QObject {
     const QStringList no_boxes;
     const QStringList refusal = {"修正する記録がありません！"};
     const QStringList result = {"SecondPlayer60 Win!!"};
-    QTest::newRow("triple 20") << "open"
-                               << "20-" << t20 << no_boxes << false << "";
-    QTest::newRow("double bull") << "open"
-                                 << "25*" << QStringList{"DB", "", ""} << no_boxes << false << "";
-    QTest::newRow("single bull, Return")
-        << "open"
-        << "25R" << QStringList{"SB", "", ""} << no_boxes << false << "";
-    QTest::newRow("three digits are nothing") << "open"
-                                              << "2000/" << none << no_boxes << false << "";
-    QTest::newRow("0 and a multiplier, a miss")
-        << "open"
-        << "0*" << QStringList{"×", "", ""} << no_boxes << false << "";
-    QTest::newRow("period alone, a miss")
-        << "open"
-        << "." << QStringList{"×", "", ""} << no_boxes << false << "";
-    QTest::newRow("period after digits") << "open"
-                                         << "19." << none << no_boxes << false << "19";
-    QTest::newRow("multiplier alone") << "open"
-                                      << "/*-" << none << no_boxes << false << "";
-    QTest::newRow("single 19, keypad Enter")
-        << "open"
-        << "19E" << QStringList{"19S", "", ""} << no_boxes << false << "";
-    QTest::newRow("keypad darts") << "open"
-                                  << "[18-25*.]" << QStringList{"18T", "DB", "×"} << no_boxes
-                                  << false << "";
-    QTest::newRow("keypad single")
-        << "open"
-        << "[17/]" << QStringList{"17S", "", ""} << no_boxes << false << "";
-    QTest::newRow("digits show while typed") << "open"
-                                             << "2" << none << no_boxes << false << "2";
-    QTest::newRow("at most three digits") << "open"
-                                          << "[1234]" << none << no_boxes << false << "123";
-    QTest::newRow("Backspace deletes a digit") << "open"
-                                               << "21B0-" << t20 << no_boxes << false << "";
-    QTest::newRow("Esc clears the digits")
-        << "open"
-        << "19X18/" << QStringList{"18S", "", ""} << no_boxes << false << "";
-    QTest::newRow("Esc alone") << "open"
-                               << "25X" << none << no_boxes << false << "";
-    QTest::newRow("Backspace takes the dart back") << "open"
-                                                   << "20-19*B" << t20 << no_boxes << false << "";
-    QTest::newRow("Backspace with nothing to correct") << "open"
-                                                       << "B" << none << refusal << false << "";
-    QTest::newRow("Enter before the third dart") << "open"
-                                                 << "R" << none << no_boxes << false << "";
-    QTest::newRow("a fourth dart") << "three"
-                                   << "19-" << three << no_boxes << false << "";
-    QTest::newRow("Enter sends") << "three"
-                                 << "R" << none << no_boxes << true << "";
-    QTest::newRow("keypad Enter sends") << "three"
-                                        << "E" << none << no_boxes << true << "";
-    QTest::newRow("Backspace after three")
-        << "three"
-        << "B" << QStringList{"20T", "20T", ""} << no_boxes << false << "";
-    QTest::newRow("waiting: a dart") << "waiting"
-                                     << "20-" << none << no_boxes << true << "";
-    QTest::newRow("waiting: Enter and Backspace") << "waiting"
-                                                  << "RB" << none << no_boxes << true << "";
-    QTest::newRow("over: a dart judges again") << "over"
-                                               << "20-" << none << result << false << "";
-    QTest::newRow("over: a miss judges again") << "over"
-                                               << "." << none << result << false << "";
-    QTest::newRow("over: no dart, no box") << "over"
-                                           << "14/" << none << no_boxes << false << "";
+    const auto row = [](const char* name, const QString& phase, const QString& keys,
+                        const QStringList& darts, const QStringList& boxes, bool sent,
+                        const QString& typed) {
+      QTest::newRow(name) << phase << keys << darts << boxes << sent << typed;
+    };
+    row("triple 20", "open", "20-", t20, no_boxes, false, "");
+    row("double bull", "open", "25*", QStringList{"DB", "", ""}, no_boxes, false, "");
+    row("single bull, Return", "open", "25R", QStringList{"SB", "", ""}, no_boxes, false, "");
+    row("three digits are nothing", "open", "2000/", none, no_boxes, false, "");
+    row("0 and a multiplier, a miss", "open", "0*", QStringList{"×", "", ""}, no_boxes, false, "");
+    row("period alone, a miss", "open", ".", QStringList{"×", "", ""}, no_boxes, false, "");
+    row("period after digits", "open", "19.", none, no_boxes, false, "19");
+    row("multiplier alone", "open", "/*-", none, no_boxes, false, "");
+    row("single 19, keypad Enter", "open", "19E", QStringList{"19S", "", ""}, no_boxes, false, "");
+    row("keypad darts", "open", "[18-25*.]", QStringList{"18T", "DB", "×"}, no_boxes, false, "");
+    row("keypad single", "open", "[17/]", QStringList{"17S", "", ""}, no_boxes, false, "");
+    row("digits show while typed", "open", "2", none, no_boxes, false, "2");
+    row("at most three digits", "open", "[1234]", none, no_boxes, false, "123");
+    row("Backspace deletes a digit", "open", "21B0-", t20, no_boxes, false, "");
+    row("Esc clears the digits", "open", "19X18/", QStringList{"18S", "", ""}, no_boxes, false, "");
+    row("Esc alone", "open", "25X", none, no_boxes, false, "");
+    row("Backspace takes the dart back", "open", "20-19*B", t20, no_boxes, false, "");
+    row("Backspace with nothing to correct", "open", "B", none, refusal, false, "");
+    row("Enter before the third dart", "open", "R", none, no_boxes, false, "");
+    row("a fourth dart", "three", "19-", three, no_boxes, false, "");
+    row("Enter sends", "three", "R", none, no_boxes, true, "");
+    row("keypad Enter sends", "three", "E", none, no_boxes, true, "");
+    row("Backspace after three", "three", "B", QStringList{"20T", "20T", ""}, no_boxes, false, "");
+    row("waiting: a dart", "waiting", "20-", none, no_boxes, true, "");
+    row("waiting: Enter and Backspace", "waiting", "RB", none, no_boxes, true, "");
+    row("over: a dart judges again", "over", "20-", none, result, false, "");
+    row("over: a miss judges again", "over", ".", none, result, false, "");
+    row("over: no dart, no box", "over", "14/", none, no_boxes, false, "");
   }
   void keyboardEntry() {
     QFETCH(QString, phase);

@@ -21,22 +21,17 @@ class MessageBoxesTest : public QObject {
   void titleIsFileNameUpToFirstDotInLowerCase_data() {
     QTest::addColumn<QString>("file_name");
     QTest::addColumn<QString>("title");
-    QTest::newRow("plain") << "Markwick"
-                           << "Markwick";
-    QTest::newRow("extension") << "Markwick.exe"
-                               << "Markwick";
-    QTest::newRow("upper case") << "MARKWICK.EXE"
-                                << "Markwick";
-    QTest::newRow("first lower") << "markWick"
-                                 << "markwick";
-    QTest::newRow("several dots") << "Mark.wick.bin"
-                                  << "Mark";
-    QTest::newRow("leading dot") << ".markwick"
-                                 << "";
-    QTest::newRow("empty") << ""
-                           << "";
-    QTest::newRow("non-ASCII") << "ÄBÇ.x"
-                               << "Äbç";
+    const auto row = [](const char* name, const QString& file_name, const QString& title) {
+      QTest::newRow(name) << file_name << title;
+    };
+    row("plain", "Markwick", "Markwick");
+    row("extension", "Markwick.exe", "Markwick");
+    row("upper case", "MARKWICK.EXE", "Markwick");
+    row("first lower", "markWick", "markwick");
+    row("several dots", "Mark.wick.bin", "Mark");
+    row("leading dot", ".markwick", "");
+    row("empty", "", "");
+    row("non-ASCII", "ÄBÇ.x", "Äbç");
   }
   void titleIsFileNameUpToFirstDotInLowerCase() {
     QFETCH(QString, file_name);
@@ -48,29 +43,21 @@ class MessageBoxesTest : public QObject {
   void errorTextGetsFullStopAfterDigitLetterOrJapanese_data() {
     QTest::addColumn<QString>("message");
     QTest::addColumn<QString>("shown");
-    QTest::newRow("letter") << "Access denied"
-                            << "Access denied.";
-    QTest::newRow("digit") << "非同期ソケットエラー 10061"
-                           << "非同期ソケットエラー 10061.";
-    QTest::newRow("Japanese") << "/tmp/Markwick.ini に書き込めません"
-                              << "/tmp/Markwick.ini に書き込めません.";
-    QTest::newRow("full-width mark") << "修正する記録がありません！"
-                                     << "修正する記録がありません！.";
-    QTest::newRow("slash, just above the dot") << "a/"
-                                               << "a/.";
-    QTest::newRow("closing parenthesis")
-        << "'bind' API でWindows ソケットエラー: Address already in use (98)"
-        << "'bind' API でWindows ソケットエラー: Address already in use (98)";
-    QTest::newRow("full stop") << "Done."
-                               << "Done.";
-    QTest::newRow("hyphen, just below the dot") << "a-"
-                                                << "a-";
-    QTest::newRow("exclamation mark") << "Stop!"
-                                      << "Stop!";
-    QTest::newRow("blank") << "a "
-                           << "a ";
-    QTest::newRow("empty") << ""
-                           << "";
+    const auto row = [](const char* name, const QString& message, const QString& shown) {
+      QTest::newRow(name) << message << shown;
+    };
+    row("letter", "Access denied", "Access denied.");
+    row("digit", "非同期ソケットエラー 10061", "非同期ソケットエラー 10061.");
+    row("Japanese", "/tmp/Markwick.ini に書き込めません", "/tmp/Markwick.ini に書き込めません.");
+    row("full-width mark", "修正する記録がありません！", "修正する記録がありません！.");
+    row("slash, just above the dot", "a/", "a/.");
+    row("closing parenthesis", "'bind' API でWindows ソケットエラー: Address already in use (98)",
+        "'bind' API でWindows ソケットエラー: Address already in use (98)");
+    row("full stop", "Done.", "Done.");
+    row("hyphen, just below the dot", "a-", "a-");
+    row("exclamation mark", "Stop!", "Stop!");
+    row("blank", "a ", "a ");
+    row("empty", "", "");
   }
   void errorTextGetsFullStopAfterDigitLetterOrJapanese() {
     QFETCH(QString, message);

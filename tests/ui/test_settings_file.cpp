@@ -355,12 +355,12 @@ class SettingsFileTest : public QObject {
   void unwritableFileGivesErrorWithFullPath_data() {
     QTest::addColumn<QString>("relative");
     QTest::addColumn<QString>("blocker");  // what is created first: "dir:x" or "file:x"
-    QTest::newRow("directory at the path") << "Markwick.ini"
-                                           << "dir:Markwick.ini";
-    QTest::newRow("folder is a file") << "plain/Markwick.ini"
-                                      << "file:plain";
-    QTest::newRow("folder missing") << "missing/Markwick.ini"
-                                    << "";
+    const auto row = [](const char* name, const QString& relative, const QString& blocker) {
+      QTest::newRow(name) << relative << blocker;
+    };
+    row("directory at the path", "Markwick.ini", "dir:Markwick.ini");
+    row("folder is a file", "plain/Markwick.ini", "file:plain");
+    row("folder missing", "missing/Markwick.ini", "");
   }
   void unwritableFileGivesErrorWithFullPath() {
     QFETCH(QString, relative);
@@ -446,22 +446,17 @@ class SettingsFileTest : public QObject {
   void pathForExecutable_data() {
     QTest::addColumn<QString>("exe");
     QTest::addColumn<QString>("ini");
-    QTest::newRow("no extension") << "/opt/markwick/Markwick"
-                                  << "/opt/markwick/Markwick.ini";
-    QTest::newRow("extension") << "/opt/markwick/Markwick.exe"
-                               << "/opt/markwick/Markwick.ini";
-    QTest::newRow("dot in a folder") << "/opt/mark.wick/Markwick"
-                                     << "/opt/mark.wick/Markwick.ini";
-    QTest::newRow("last extension only") << "/a/markwick.tar.gz"
-                                         << "/a/markwick.tar.ini";
-    QTest::newRow("trailing dot") << "/a/markwick."
-                                  << "/a/markwick.ini";
-    QTest::newRow("hidden file") << "/a/.markwick"
-                                 << "/a/.markwick.ini";
-    QTest::newRow("bare name") << "Markwick"
-                               << "Markwick.ini";
-    QTest::newRow("Japanese name") << "/ダーツ/得点.bin"
-                                   << "/ダーツ/得点.ini";
+    const auto row = [](const char* name, const QString& exe, const QString& ini) {
+      QTest::newRow(name) << exe << ini;
+    };
+    row("no extension", "/opt/markwick/Markwick", "/opt/markwick/Markwick.ini");
+    row("extension", "/opt/markwick/Markwick.exe", "/opt/markwick/Markwick.ini");
+    row("dot in a folder", "/opt/mark.wick/Markwick", "/opt/mark.wick/Markwick.ini");
+    row("last extension only", "/a/markwick.tar.gz", "/a/markwick.tar.ini");
+    row("trailing dot", "/a/markwick.", "/a/markwick.ini");
+    row("hidden file", "/a/.markwick", "/a/.markwick.ini");
+    row("bare name", "Markwick", "Markwick.ini");
+    row("Japanese name", "/ダーツ/得点.bin", "/ダーツ/得点.ini");
   }
   void pathForExecutable() {
     QFETCH(QString, exe);
