@@ -3,11 +3,10 @@
 // that the engine does not play as recorded is refused.
 #include <QtTest>
 
-#include <random>
 #include <vector>
 
 #include "engine/match_replay.h"
-#include "engine_fixtures.h"
+#include "random_match.h"
 
 using namespace markwick;
 using namespace markwick::testing;
@@ -30,35 +29,6 @@ const char* ResultName(MatchResult result) {
   return "?";
 }
 
-// Plays a seeded match with random darts and corrections to its end on either side.
-void PlayRandomMatch(EnginePair& pair, uint32_t seed) {
-  std::mt19937 random(seed);
-  const auto pick = [&](int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(random);
-  };
-  const int miss_percent = pick(0, 80);
-  MatchEngine* thrower = &pair.a;
-  for (int turn = 0; turn < 40; ++turn) {
-    RecordingBoard& board = thrower == &pair.a ? pair.board_a : pair.board_b;
-    for (int step = 0; step < 30 && !board.send_enabled && thrower->state().InputOpen; ++step) {
-      if (pick(0, 9) == 0) {
-        thrower->TakeBackThrow();
-      } else if (pick(0, 99) < miss_percent) {
-        thrower->EnterDart(kMiss);
-      } else {
-        const Dart dart{pick(0, 6) == 6 ? 25 : pick(15, 20), pick(1, 3)};
-        thrower->EnterDart(dart.IsValid() ? dart : Double(25));
-      }
-    }
-    if (!board.send_enabled) return;
-    thrower->SendOwnTurn();
-    pair.Deliver();
-    if (!pair.a.AcceptsTurns() && !pair.b.AcceptsTurns()) return;
-    thrower = thrower == &pair.a ? &pair.b : &pair.a;
-    if (!thrower->state().InputOpen) return;
-  }
-}
-
 // An own turn as the own record keeps it, with the darts' texts.
 PlayedTurn Own(int32_t round, bool first, Turn darts, std::array<std::string, 3> texts,
                int32_t score) {
@@ -77,8 +47,10 @@ class MatchReplayTest : public QObject {
   void replayEndsWhereTheMatchEnded() {
     std::map<std::pair<MatchResult, bool>, int> seen;
     for (uint32_t seed = 1; seed <= 400; ++seed) {
-      EnginePair pair;
-      PlayRandomMatch(pair, seed);
+      RandomMatch match(seed, /*judging=*/false);
+      End end = End::Stopped;
+      QCOMPARE(match.Play(end), std::string());
+      const EnginePair& pair = match.pair();
       for (const bool first : {true, false}) {
         const MatchEngine& live = first ? pair.a : pair.b;
         const std::vector<PlayedTurn>& record = (first ? pair.board_a : pair.board_b).played;
