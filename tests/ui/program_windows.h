@@ -2,6 +2,8 @@
 // the user's actions on them through the real window events.
 #pragma once
 
+#include <QContextMenuEvent>
+#include <QMenu>
 #include <QPushButton>
 #include <QWindow>
 #include <QtTest>
@@ -33,6 +35,15 @@ inline QPoint CellCentre(TForm1& board, int col, int row) {
 inline void ClickCell(TForm1& board, int col, int row) {
   QTest::mouseClick(board.windowHandle(), Qt::LeftButton, {}, CellCentre(board, col, row));
 }
+
+// The menu that a right click at a place of a widget opens; null when none opens. The board
+// opens its menu beside the grid, at kBesideTheGrid for instance.
+inline QMenu* ContextMenuAt(QWidget& widget, QPoint place) {
+  QContextMenuEvent event(QContextMenuEvent::Mouse, place, widget.mapToGlobal(place));
+  QApplication::sendEvent(&widget, &event);
+  return widget.findChild<QMenu*>();
+}
+inline const QPoint kBesideTheGrid(240, 174);
 
 // A click on a push button where it stands in its window.
 inline void ClickButton(QPushButton* button) {

@@ -4,7 +4,6 @@
 // the score digits' height in pixels at full screen on 1920 x 1080; the banners and the calls
 // against a fake sound sink; the view's settings kept beside the settings file.
 #include <QAccessible>
-#include <QContextMenuEvent>
 #include <QLineEdit>
 #include <QMenu>
 #include <QTemporaryDir>
@@ -28,6 +27,8 @@ using markwick::Sound;
 using markwick::TForm1;
 using markwick::testing::ClickButton;
 using markwick::testing::ClickCell;
+using markwick::testing::ContextMenuAt;
+using markwick::testing::kBesideTheGrid;
 
 namespace {
 
@@ -168,7 +169,7 @@ class BigViewTest : public QObject {
     TForm1& board = Board();
     FakeSoundSink sink;
     board.SetSoundSink(&sink);
-    QMenu* menu = ContextMenu(board);
+    QMenu* menu = ContextMenuAt(board, kBesideTheGrid);
     QAction* sound = menu->actions().at(3);
     QCOMPARE(sound->text(), QStringLiteral("音声"));
     QVERIFY(sound->isCheckable() && !sound->isChecked());
@@ -268,7 +269,7 @@ class BigViewTest : public QObject {
     Restart();
     TForm1& next = Board();
     QVERIFY(next.sound_on());
-    QVERIFY(ContextMenu(next)->actions().at(3)->isChecked());
+    QVERIFY(ContextMenuAt(next, kBesideTheGrid)->actions().at(3)->isChecked());
     BigView& reopened = Open(next);
     QCOMPARE(reopened.geometry(), place);
   }
@@ -291,16 +292,9 @@ class BigViewTest : public QObject {
     return board;
   }
 
-  static QMenu* ContextMenu(TForm1& board) {
-    const QPoint place(240, 174);
-    QContextMenuEvent event(QContextMenuEvent::Mouse, place, board.mapToGlobal(place));
-    QApplication::sendEvent(&board, &event);
-    return board.findChild<QMenu*>();
-  }
-
   // "大画面" from the context menu, beside "成績" and "戦績".
   static BigView& Open(TForm1& board) {
-    QMenu* menu = ContextMenu(board);
+    QMenu* menu = ContextMenuAt(board, kBesideTheGrid);
     QStringList items;
     for (QAction* action : menu->actions()) items << action->text();
     [&] { QCOMPARE(items, QStringList({"成績", "戦績", "大画面", "音声"})); }();

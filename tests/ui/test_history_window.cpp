@@ -1,6 +1,5 @@
 // The history window "戦績" over a records folder beside the settings file, opened from the
 // start dialog's context menu and from the board's, and the figures it shows.
-#include <QContextMenuEvent>
 #include <QDesktopServices>
 #include <QDir>
 #include <QLabel>
@@ -29,12 +28,6 @@ QString RowTexts(QTableWidget* table, int row) {
 }
 
 // The menu that a right click at place opens in window.
-QMenu* RightClick(QWidget& window, QPoint place) {
-  QContextMenuEvent event(QContextMenuEvent::Mouse, place, window.mapToGlobal(place));
-  QApplication::sendEvent(&window, &event);
-  return window.findChild<QMenu*>();
-}
-
 QAction* Action(QMenu* menu, const QString& text) {
   for (QAction* action : menu->actions()) {
     if (action->text() == text) return action;
@@ -93,7 +86,7 @@ class HistoryWindowTest : public QObject {
     ProgramWindows windows(dir.filePath("Markwick.ini"));
     windows.Form2.show();
     QVERIFY(QTest::qWaitForWindowExposed(&windows.Form2));
-    QMenu* menu = RightClick(windows.Form2, QPoint(200, 140));
+    QMenu* menu = ContextMenuAt(windows.Form2, QPoint(200, 140));
     QVERIFY(menu != nullptr);
     QAction* action = Action(menu, "戦績");
     QVERIFY(action != nullptr);
@@ -145,7 +138,7 @@ class HistoryWindowTest : public QObject {
     TForm1& board = windows.Form2.ScoreBoard();
     ClickButton(windows.Form2.Button3);
     QVERIFY(QTest::qWaitForWindowExposed(&board));
-    QMenu* board_menu = RightClick(board, QPoint(240, 174));
+    QMenu* board_menu = ContextMenuAt(board, kBesideTheGrid);
     QVERIFY(board_menu != nullptr);
     Action(board_menu, "戦績")->trigger();
     board_menu->close();

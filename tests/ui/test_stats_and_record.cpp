@@ -1,6 +1,5 @@
 // The match record and the STATS window of a board opened with "設定しないでGo", the rival's
 // turns applied as the link hands them over.
-#include <QContextMenuEvent>
 #include <QDir>
 #include <QLabel>
 #include <QMenu>
@@ -21,6 +20,7 @@ using markwick::ReadTurnItems;
 using markwick::TForm1;
 using markwick::testing::ClickButton;
 using markwick::testing::ClickCell;
+using markwick::testing::ContextMenuAt;
 
 namespace {
 
@@ -204,13 +204,8 @@ class StatsAndRecordTest : public QObject {
     QVERIFY(stats->record_note->text().contains(QDir::toNativeSeparators(blocking.fileName())));
 
     stats->close();
-    const auto right_click = [&board](QPoint place) {
-      QContextMenuEvent event(QContextMenuEvent::Mouse, place, board.mapToGlobal(place));
-      QApplication::sendEvent(&board, &event);
-      return board.findChild<QMenu*>();
-    };
-    QVERIFY(right_click(markwick::testing::CellCentre(board, 3, 1)) == nullptr);
-    QMenu* menu = right_click(QPoint(240, 174));
+    QVERIFY(ContextMenuAt(board, markwick::testing::CellCentre(board, 3, 1)) == nullptr);
+    QMenu* menu = ContextMenuAt(board, markwick::testing::kBesideTheGrid);
     QVERIFY(menu != nullptr && menu->isVisible());
     QCOMPARE(menu->actions().size(), 4);  // beside the big view and the sound
     QCOMPARE(menu->actions()[0]->text(), QStringLiteral("成績"));
