@@ -258,24 +258,6 @@ class SjisCodecTest : public QObject {
     QVERIFY2(faults.isEmpty(), qPrintable(faults.join(QStringLiteral("; "))));
   }
 
-  // Every Japanese text of the program comes back unchanged from its bytes.
-  void programTextsRoundTrip_data() {
-    QTest::addColumn<QString>("text");
-    for (const char* text :
-         {"先攻いきます", "後攻待ちます", "設定しないでGo", "先攻プレイヤー", "後攻プレイヤー",
-          "プレイヤー名：", "相手のIPアドレス：", "使用ポート：50100、50001", "記録入力受付中",
-          "相手入力待ち", "修正する記録がありません！", "試合終了", "Markwick [先攻]",
-          "Markwick [後攻]", "／20R", "外", "%s に書き込めません", "ＭＳ Ｐゴシック"}) {
-      QTest::newRow(text) << QString::fromUtf8(text);
-    }
-  }
-  void programTextsRoundTrip() {
-    QFETCH(QString, text);
-    const QByteArray bytes = EncodeSjis(text);
-    QVERIFY(!bytes.contains('?'));
-    QCOMPARE(DecodeSjis(bytes), text);
-  }
-
   // A character the code page lacks becomes "?", not the converter's user-defined FC FC.
   void unmappableCharactersBecomeQuestionMarks() {
     QCOMPARE(EncodeSjis(QStringLiteral("aé試😀b")), QByteArray("a?\x8e\x8e?b"));
