@@ -1,4 +1,4 @@
-# shellcheck shell=bash disable=SC2154
+# shellcheck shell=bash disable=SC2154,SC2034
 # What the end-to-end scripts share, sourced by them once they have set:
 #   markwick, probe, show_message_box  the programs (see two_programs.sh)
 #   artefacts                          the folder for the images of a failure
@@ -119,6 +119,21 @@ focus() {
 # A point of the board where a click does nothing: the form between the grid and the round
 # counter. A click on the grid would select a cell (after the match, show its result again).
 board_spot="2 188"
+
+# capture WHAT WINDOW FILE [X Y]: the window with the keyboard focus (given by a click at X,Y
+# under Wine), once two shots in a row agree.
+capture() {
+  local what=$1 deadline=$((SECONDS + step_seconds))
+  shift
+  focus "$1" "${@:3}"
+  save_box "$1" "$2.a.png"
+  until save_box "$1" "$2" && compare -metric AE "$2.a.png" "$2" null: 2>/dev/null; do
+    ((SECONDS < deadline)) || fail "$what does not settle"
+    cp "$2" "$2.a.png"
+    sleep 0.1
+  done
+  rm -f "$2.a.png"
+}
 
 # Called on every poll: both programs must still run, and no box may be open unexpectedly.
 guard() {
@@ -346,46 +361,56 @@ first_board_top=$(board_top $first_top "$(client_dy_of first)")
 second_board_left=$(board_left $second_left)
 second_board_top=$(board_top $second_top "$(client_dy_of second)")
 
-# The first player starts and plays first; with --rival-trying the second already tries to
-# connect and may link up at once.
-start_first() {
-  start_program first
-  dialog=$(window_of "$first_pid" '^Markwick: StartGame$')
-  local dy
-  dy=$(client_dy_of first)
-  geometry_is "$dialog" $first_left $((first_top + dy)) $dialog_w $dialog_h
-  click $((first_left + 4 + 292 + 38)) $((first_top + dy + 4 + 12 + 12)) # "先攻いきます"
-  first_board=$(window_of "$first_pid" '^Markwick (\[|=)')
-  geometry_is "$first_board" "$first_board_left" "$first_board_top" $board_w $board_h
-  [ -z "$(visible "$first_pid" '^Markwick: StartGame$')" ] || fail "the first player's dialog is still shown"
-  # Nobody has connected yet: the role caption has replaced the listening one. A second player
-  # already trying may have linked up by now; the captions it ends with are checked below.
-  if [ "${1:-}" != --rival-trying ]; then
-    caption_is "$first_board" "Markwick [先攻]" ||
-      fail "first player's caption $(show_caption "$first_board"), not [Markwick [先攻]]"
+# start_side SIDE [--rival-trying]: the side's program starts and its player presses the
+# side's button: the first player "先攻いきます" and plays first, the second "後攻待ちます" and
+# waits as second (the two connections come up). With --rival-trying the second already tries
+# to connect and may link up with the first at once.
+start_side() {
+  local side=$1 left=${1}_left top=${1}_top pid=${1}_pid board_left=${1}_board_left
+  local board_top=${1}_board_top dy dialog board button button_dy
+  if [ "$side" = first ]; then
+    button=先攻いきます button_dy=$((4 + 12 + 12))
+  else
+    button=後攻待ちます button_dy=$((52 + 16 + 12))
   fi
-  check_settings first "after 先攻いきます"
-  wait_for "the first player's status line to turn blue" status_is first blue
-}
-
-# The second player starts and waits as second: the two connections come up.
-start_second() {
-  start_program second
-  dialog=$(window_of "$second_pid" '^Markwick: StartGame$')
-  local dy
-  dy=$(client_dy_of second)
-  geometry_is "$dialog" $second_left $((second_top + dy)) $dialog_w $dialog_h
-  click $((second_left + 4 + 292 + 38)) $((second_top + dy + 52 + 16 + 12)) # "後攻待ちます"
-  second_board=$(window_of "$second_pid" '^Markwick (\[|=)')
-  geometry_is "$second_board" "$second_board_left" "$second_board_top" $board_w $board_h
-  [ -z "$(visible "$second_pid" '^Markwick: StartGame$')" ] || fail "the second player's dialog is still shown"
-  check_settings second "after 後攻待ちます"
+  start_program "$side"
+  pid=${!pid}
+  dialog=$(window_of "$pid" '^Markwick: StartGame$')
+  dy=$(client_dy_of "$side")
+  geometry_is "$dialog" "${!left}" $((${!top} + dy)) $dialog_w $dialog_h
+  click $((${!left} + 4 + 292 + 38)) $((${!top} + dy + button_dy))
+  board=$(window_of "$pid" '^Markwick (\[|=)')
+  eval "${side}_board=$board"
+  geometry_is "$board" "${!board_left}" "${!board_top}" $board_w $board_h
+  [ -z "$(visible "$pid" '^Markwick: StartGame$')" ] ||
+    fail "the $side player's dialog is still shown"
+  # Nobody has connected yet: the role caption has replaced the listening one. A second player
+  # already trying may have linked up by now; the captions it ends with are checked later.
+  if [ "$side" = first ] && [ "${2:-}" != --rival-trying ]; then
+    caption_is "$board" "Markwick [先攻]" ||
+      fail "first player's caption $(show_caption "$board"), not [Markwick [先攻]]"
+  fi
+  check_settings "$side" "after $button"
+  if [ "$side" = first ]; then
+    wait_for "the first player's status line to turn blue" status_is first blue
+  fi
 }
 
 # Both programs have linked up as when the second joined the first.
 linked() {
   caption_is "$first_board" "Markwick = Client = 接続完了" &&
     caption_is "$second_board" "Markwick = Server = 接続中 "
+}
+
+# close_board SIDE: closes the side's board as a window manager's close button would: its
+# program ends, with status 0.
+close_board() {
+  local pid=${1}_pid board=${1}_board
+  pid=${!pid}
+  eval "${1}_pid=''" # from now on its end is expected
+  "$probe" close "${!board}"
+  wait_for "the $1 player's program to end" ended "$pid"
+  reap "$pid" || fail "the $1 player's program ended with status $?"
 }
 # --- message boxes -----------------------------------------------------------------------------
 
@@ -403,14 +428,7 @@ reference_box() { # TEXT FILE [SIDE]
   started+=("$pid")
   local box
   box=$(window_of "$pid" '.*')
-  focus "$box"
-  local deadline=$((SECONDS + step_seconds))
-  save_box "$box" "$work/reference.a.png"
-  until save_box "$box" "$2" && compare -metric AE "$work/reference.a.png" "$2" null: 2>/dev/null; do
-    ((SECONDS < deadline)) || fail "the reference box does not settle"
-    cp "$2" "$work/reference.a.png"
-    sleep 0.1
-  done
+  capture "the reference box" "$box" "$2"
   xdotool key Return
   wait_for "the reference box to close" ended "$pid"
   reap "$pid" || fail "the reference box ended with status $?"

@@ -133,7 +133,7 @@ link_up() {
 # links come up, as before the first turn of the reference.
 restart() {
   if [ "$(record_rows "$1")" -le 1 ]; then
-    if [ "$1" = first ]; then start_first --rival-trying; else start_second; fi
+    if [ "$1" = first ]; then start_side first --rival-trying; else start_side second; fi
   else
     local pid box board
     boxes_expected=1
@@ -203,8 +203,8 @@ play_match() {
   rm -rf "$work/first" "$work/second"
   write_settings first
   write_settings second
-  start_first
-  start_second
+  start_side first
+  start_side second
   wait_for "the captions [Markwick = Client = 接続完了] (first player) and [Markwick = Server = 接続中 ] (second)" linked
   local round
   for ((round = 1; round <= last_round; round++)); do
@@ -215,20 +215,6 @@ play_match() {
   answer_box first "$work/result.first.png"
   boxes_expected=0
   read_end "$name"
-}
-
-# capture WINDOW FILE [X Y]: the window with the keyboard focus (given by a click at X,Y under
-# Wine), once two shots in a row agree.
-capture() {
-  local deadline=$((SECONDS + step_seconds))
-  focus "$1" "${@:3}"
-  save_box "$1" "$2.a.png"
-  until save_box "$1" "$2" && compare -metric AE "$2.a.png" "$2" null: 2>/dev/null; do
-    ((SECONDS < deadline)) || fail "window $1 does not settle"
-    cp "$2" "$2.a.png"
-    sleep 0.1
-  done
-  rm -f "$2.a.png"
 }
 
 # read_end CASE: what the match left on both sides, into $work/CASE; then both programs end.
@@ -242,17 +228,17 @@ read_end() {
     stats=$(window_of "$pid" '^成績$')
     board=${side}_board
     board=${!board}
-    capture "$stats" "$out/$side.stats.png"
+    capture "the $side player's STATS window" "$stats" "$out/$side.stats.png"
     xdotool getwindowname "$board" >"$out/$side.caption"
     # The board as the player sees it, then the state dump of its status line's click.
     # shellcheck disable=SC2086
-    capture "$board" "$out/$side.board.png" $board_spot
+    capture "the $side player's board" "$board" "$out/$side.board.png" $board_spot
     boxes_expected=1
     local left=${side}_board_left top=${side}_board_top part box
     click $((${!left} + 84 + 2)) $((${!top} + 168 + 6))
     for part in 1 2; do
       box=$(window_of "$pid" '^Markwick$')
-      capture "$box" "$out/$side.dump$part.png"
+      capture "the $side player's state dump box $part" "$box" "$out/$side.dump$part.png"
       xdotool key Return
       wait_for "the $side player's state dump box $part to close" \
         eval "! xdotool search --onlyvisible --pid $pid --name '^Markwick\$' | grep -qx $box"
@@ -265,15 +251,7 @@ read_end() {
     basename "$file" | sed 's/^[0-9]\{4\}-[0-9]\{2\}-[0-9]\{2\}_[0-9]\{6\}_//' >"$out/$side.record-name"
     find "$(dirname "$file")" -maxdepth 1 -name '*.csv' | wc -l >"$out/$side.record-count"
   done
-  for side in first second; do
-    pid=${side}_pid
-    pid=${!pid}
-    eval "${side}_pid=''"
-    local board=${side}_board
-    "$probe" close "${!board}"
-    wait_for "the $side player's program to end" ended "$pid"
-    reap "$pid" || fail "the $side player's program ended with status $?"
-  done
+  for side in first second; do close_board "$side"; done
 }
 
 # differences CASE: what differs from the reference, one line each; nothing when all agree.

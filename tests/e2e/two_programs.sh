@@ -86,15 +86,11 @@ if [ -n "$installed" ]; then
   dialog=$(window_of "$first_pid" '^Markwick: StartGame$')
   geometry_is "$dialog" 511 140 $dialog_w $dialog_h
   click $((511 + 4 + 292 + 38)) $((140 + 4 + 12 + 12)) # "先攻いきます"
-  board=$(window_of "$first_pid" '^Markwick \[先攻\]$')
+  first_board=$(window_of "$first_pid" '^Markwick \[先攻\]$')
   check_settings first "first start of the installed program" defaults
   [ ! -e "$(dirname "$markwick")/Markwick.ini" ] ||
     fail "a settings file beside the installed program"
-  pid=$first_pid
-  first_pid=""
-  "$probe" close "$board"
-  wait_for "the first start's program to end" ended "$pid"
-  reap "$pid" || fail "the first start's program ended with status $?"
+  close_board first
 fi
 
 write_settings first
@@ -104,17 +100,17 @@ if [ -n "$second_first" ]; then
   second_started=$SECONDS
   # Nobody listens yet: the refusal's error box, once; the tries that follow show nothing.
   boxes_expected=1
-  start_second
+  start_side second
   box=$(window_of "$second_pid" '^Markwick$')
   focus "$box"
   xdotool key Return
   wait_for "the second player's error box to close" no_box "$second_pid"
   boxes_expected=0
   wait_for "3 seconds without another box" eval '((SECONDS - second_started >= 3))'
-  start_first --rival-trying
+  start_side first --rival-trying
 else
-  start_first
-  start_second
+  start_side first
+  start_side second
 fi
 
 # Both sides end with the caption of their last link event (the window list of a failure shows
@@ -186,19 +182,11 @@ linked || fail "captions changed during the match: first $(show_caption "$first_
 
 # The first player closes its board as a window manager's close button would: the program ends,
 # and the second sees its outgoing connection close.
-pid=$first_pid
-first_pid="" # from now on its end is expected
-"$probe" close "$first_board"
-wait_for "the first player's program to end" ended "$pid"
-reap "$pid" || fail "the first player's program ended with status $?"
+close_board first
 wait_for "the second player's caption after the rival left" \
   caption_is "$second_board" "Markwick = Client = 切断"
 
-pid=$second_pid
-second_pid="" # from now on its end is expected
-"$probe" close "$second_board"
-wait_for "the second player's program to end" ended "$pid"
-reap "$pid" || fail "the second player's program ended with status $?"
+close_board second
 
 # Nothing is saved when a program ends but the records: one a side, beside its settings file,
 # with the same darts; each knows the texts of its own.
