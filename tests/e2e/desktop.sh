@@ -412,6 +412,7 @@ close_board() {
   wait_for "the $1 player's program to end" ended "$pid"
   reap "$pid" || fail "the $1 player's program ended with status $?"
 }
+
 # --- message boxes -----------------------------------------------------------------------------
 
 # The reference: the program's own message box with the expected text, shown by a helper that
