@@ -80,8 +80,8 @@ enum class End { AllRounds, Stopped };
 
 class RandomMatch {
  public:
-  // Without judging, a selection that is no dart enters nothing instead: a match replayed from
-  // its records can be compared only where no such click judged it, since no record keeps one.
+  // Without judging, a click on a cell that is no throw cell does nothing: no record keeps the
+  // judgement such a click makes, so a match replayed from its records could end elsewhere.
   explicit RandomMatch(uint32_t seed, bool judging = true) : random_(seed), judging_(judging) {
     // Some players miss a lot (the match runs its 20 rounds), others close early.
     miss_percent_ = Pick(0, 90);

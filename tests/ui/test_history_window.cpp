@@ -27,7 +27,7 @@ QString RowTexts(QTableWidget* table, int row) {
   return texts.join(u'|');
 }
 
-// The menu that a right click at place opens in window.
+// The menu's action of that text; null when it has none.
 QAction* Action(QMenu* menu, const QString& text) {
   for (QAction* action : menu->actions()) {
     if (action->text() == text) return action;
